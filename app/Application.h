@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: an exception escaping an event handler is shown in
+// the standard error box and the event loop goes on.
+class TApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// Registers the resources compiled into the static library (call once after
+// the application object exists; harmless when there are none).
+void initResources();

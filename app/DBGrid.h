@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/GridColumn.h"
+#include "data/Dataset.h"
+
+#include <QList>
+#include <QPointer>
+#include <QTableView>
+
+class DatasetModel;
+
+// A read-only grid over a data source: whole-row single selection that
+// follows the dataset's current row both ways, column titles, a narrow row
+// indicator marking the current row, resizable columns.
+class DBGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget *parent = nullptr);
+
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const;
+    Dataset *dataset() const;
+    void setColumns(const QList<GridColumn> &columns);
+    const QList<GridColumn> &columns() const;
+    DatasetModel *datasetModel() const { return m_model; }
+
+    // Cells painted by gridDrawStriped.
+    void setStriped(bool on);
+    bool isStriped() const { return m_striped; }
+    void setColumnLines(bool on);
+    void setRowLines(bool on);
+    bool columnLines() const { return m_columnLines; }
+    bool rowLines() const { return m_rowLines; }
+
+signals:
+    void cellClick(); // a click on a cell, also on the current row
+    void dblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void datasetChanged(Dataset::Change change);
+    void applyWidths();
+    void applyGridStyle();
+    void syncFromDataset();
+
+    DatasetModel *m_model;
+    QPointer<Dataset> m_dataset;
+    QMetaObject::Connection m_connection;
+    bool m_striped = false;
+    bool m_columnLines = true;
+    bool m_rowLines = true;
+    bool m_syncing = false;
+    bool m_pressedOnCell = false;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/GridColumn.h"
+#include "data/Dataset.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QPointer>
+
+class Field;
+
+// A table model over the visible rows of a dataset, one model column per grid
+// column. Rows are read from the dataset on demand, so a reset costs nothing
+// per row.
+class DatasetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit DatasetModel(QObject *parent = nullptr);
+
+    void setDataSource(DataSource *source);
+    DataSource *dataSource() const { return m_source; }
+    Dataset *dataset() const;
+    void setColumns(const QList<GridColumn> &columns);
+    const QList<GridColumn> &columns() const { return m_columns; }
+    // The field behind a model column; null when unbound or unknown.
+    Field *fieldAt(int column) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    void bind();
+    void datasetChanged(Dataset::Change change);
+
+    QPointer<DataSource> m_source;
+    QPointer<Dataset> m_dataset;
+    QList<GridColumn> m_columns;
+    QVector<Field *> m_fields;
+    QMetaObject::Connection m_connection;
+};

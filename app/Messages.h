@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's message boxes, all through the seams.
+
+// Information: one OK button, information icon, a caption of its own per case.
+void showNotice(QWidget *parent, const QString &caption, const QString &text);
+// Confirmation of a deletion: Yes and No, caption "Удаление"; true means Yes.
+bool askDelete(QWidget *parent, const QString &question);
+// The standard error box for anything no handler caught.
+void showStandardError(QWidget *parent, const QString &text);

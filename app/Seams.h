@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+class QPrinter;
+
+// Everything that leaves the process or waits for a person goes through
+// these function objects, so tests can replace them and run headless.
+struct Seams
+{
+    // One OK button, information icon.
+    std::function<void(QWidget *parent, const QString &caption, const QString &text)> notice;
+    // Yes and No, Yes the default, no icon; true means Yes.
+    std::function<bool(QWidget *parent, const QString &caption, const QString &text)> question;
+    // The application's standard error box: critical icon, caption the application name.
+    std::function<void(QWidget *parent, const QString &text)> errorBox;
+
+    // Return an empty text when the user cancels.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)> openFileName;
+    std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)> saveFileName;
+    std::function<QString(QWidget *parent, const QString &caption, const QString &dir)> existingDirectory;
+
+    // A modal print preview; render paints the pages on the printer it is given.
+    std::function<void(QWidget *parent, const QString &title,
+                       std::function<void(QPrinter *)> render)> preview;
+
+    // The shell: parameters are split like a command line. False when it could not start.
+    std::function<bool(const QString &program, const QString &parameters)> startProgram;
+    std::function<bool(const QUrl &url)> openUrl;
+
+    // Width of the primary screen in pixels.
+    std::function<int()> screenWidth;
+
+    // The real implementations.
+    static Seams real();
+};
+
+// The seams in use; the real ones unless a test replaced them.
+Seams &seams();

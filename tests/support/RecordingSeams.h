@@ -1,0 +1,56 @@
+#pragma once
+
+#include "SeamsOverride.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+// Replaces every seam for its lifetime: records what the program shows and
+// starts, answers questions and file dialogs from queues, and renders print
+// previews to PDF files in a temporary folder.
+class RecordingSeams
+{
+public:
+    struct Message {
+        QString caption;
+        QString text;
+    };
+    struct Started {
+        QString program;
+        QString parameters;
+    };
+
+    RecordingSeams();
+    RecordingSeams(const RecordingSeams &) = delete;
+    RecordingSeams &operator=(const RecordingSeams &) = delete;
+
+    QList<Message> notices;
+    QList<Message> questions;
+    QStringList errors;
+    QList<QUrl> urls;
+    QList<Started> programs;
+    QStringList previewTitles;
+    QStringList previewFiles; // one PDF per preview
+    int previewPages = 0;     // pages rendered by the last preview
+
+    // Answers, taken in order; when empty: Yes, and an empty file name (cancel).
+    QQueue<bool> answers;
+    QQueue<QString> openFileAnswers;
+    QQueue<QString> saveFileAnswers;
+    QQueue<QString> directoryAnswers;
+    bool startResult = true;
+    bool openUrlResult = true;
+    int screenWidthValue = 1600;
+
+    QString tempPath() const { return m_dir.path(); }
+    void clear();
+
+private:
+    void install();
+
+    SeamsOverride m_restore;
+    QTemporaryDir m_dir;
+};
