@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test; exits with CTest's code.
+set -euo pipefail
+cd "$(dirname "$0")"
+. tools/deps.sh
+
+ensure_packages "${BUILD_PACKAGES[@]}"
+cmake -S . -B build
+cmake --build build -j2
+
+export QT_QPA_PLATFORM=offscreen
+exec ctest --test-dir build --output-on-failure

@@ -1,0 +1,32 @@
+# Sourced by run.sh and test.sh: installs the Debian packages they need.
+
+# The packages every build needs (Qt 6 with its SQLite driver, the tool chain,
+# and a font so that text renders under offscreen and xvfb).
+BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev
+                cmake g++ ccache make fonts-dejavu-core)
+
+package_installed() {
+  dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'
+}
+
+# Installs those of the named packages that are missing; does nothing (and
+# skips apt-get update) when all of them are present.
+ensure_packages() {
+  local missing=() p
+  for p in "$@"; do
+    package_installed "$p" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Missing packages: ${missing[*]}; install them as root (no sudo here)." >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
