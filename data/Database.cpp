@@ -1,0 +1,187 @@
+#include "Database.h"
+
+#include "DataError.h"
+#include "SchemaSql.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+
+namespace {
+
+QString uniqueConnectionName(const QString &base)
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("%1_%2").arg(base).arg(++counter);
+}
+
+DataError errorOf(const QSqlError &e)
+{
+    QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    const bool unique = text.contains(QLatin1String("UNIQUE constraint failed"))
+        || e.nativeErrorCode() == QLatin1String("2067");
+    return DataError(text, unique ? DataError::Kind::Unique : DataError::Kind::General);
+}
+
+// The placeholders a statement really holds, so only those are bound.
+QStringList placeholders(const QString &sql)
+{
+    static const QRegularExpression re(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+    QStringList names;
+    for (auto it = re.globalMatch(sql); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+} // namespace
+
+Database::Database(const QString &connectionName) : m_name(uniqueConnectionName(connectionName)) {}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        throw DataError(QStringLiteral("Не удается найти файл базы данных \"%1\".").arg(info.absoluteFilePath()));
+    if (!info.isReadable())
+        throw DataError(QStringLiteral("Нет доступа к файлу базы данных \"%1\".").arg(info.absoluteFilePath()));
+    m_readOnly = !info.isWritable();
+    m_path = path;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(path);
+    // Another process may share the file: wait for its locks rather than fail.
+    db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
+                                    : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const DataError error = errorOf(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        throw error;
+    }
+    try {
+        exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const DataError &e) {
+        close();
+        throw DataError(QStringLiteral("Файл \"%1\" не является базой данных программы: %2")
+                            .arg(info.absoluteFilePath(), e.text()));
+    }
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+bool Database::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && connection().isOpen();
+}
+
+QSqlDatabase Database::connection() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+void Database::requireColumns(const QString &table, const QStringList &columns) const
+{
+    QSqlQuery q = exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    QStringList present;
+    while (q.next())
+        present << q.value(1).toString().toLower();
+    if (present.isEmpty())
+        throw DataError(QStringLiteral("В базе данных нет таблицы \"%1\".").arg(table),
+                        DataError::Kind::Missing);
+    for (const QString &c : columns)
+        if (!present.contains(c.toLower()))
+            throw DataError(QStringLiteral("В таблице \"%1\" нет поля \"%2\".").arg(table, c),
+                            DataError::Kind::Missing);
+}
+
+QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &params) const
+{
+    QSqlQuery q(connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw errorOf(q.lastError());
+    for (const QString &name : placeholders(sql))
+        q.bindValue(QLatin1Char(':') + name, params.value(name));
+    if (!q.exec())
+        throw errorOf(q.lastError());
+    return q;
+}
+
+void Database::begin()
+{
+    if (!connection().transaction())
+        throw errorOf(connection().lastError());
+}
+
+void Database::commit()
+{
+    if (!connection().commit())
+        throw errorOf(connection().lastError());
+}
+
+void Database::rollback()
+{
+    connection().rollback();
+}
+
+QString Database::schemaSql()
+{
+    return QString::fromUtf8(kSchemaSql);
+}
+
+void Database::create(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        throw DataError(QStringLiteral("Файл \"%1\" уже существует.").arg(path));
+    const QString name = uniqueConnectionName(QStringLiteral("create"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            const DataError error = errorOf(db.lastError());
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw error;
+        }
+        QString script;
+        for (const QString &line : schemaSql().split(QLatin1Char('\n')))
+            if (!line.trimmed().startsWith(QLatin1String("--")))
+                script += line + QLatin1Char('\n');
+        QSqlQuery q(db);
+        for (const QString &statement : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (statement.trimmed().isEmpty())
+                continue;
+            if (!q.exec(statement)) {
+                const DataError error = errorOf(q.lastError());
+                q = QSqlQuery();
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(name);
+                QFile::remove(path);
+                throw error;
+            }
+        }
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}

@@ -1,0 +1,599 @@
+#include "Dataset.h"
+
+#include "Database.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isEmptyValue(const QVariant &v) { return !v.isValid() || v.isNull(); }
+
+int compareValues(const QVariant &a, const QVariant &b, FieldType type)
+{
+    const bool na = isEmptyValue(a), nb = isEmptyValue(b);
+    if (na || nb)
+        return na == nb ? 0 : (na ? -1 : 1); // empty values sort first
+    switch (type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Money:
+    case FieldType::Boolean: {
+        const qlonglong x = a.toLongLong(), y = b.toLongLong();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::DateTime: {
+        const QDateTime x = a.typeId() == QMetaType::QDate ? a.toDate().startOfDay() : a.toDateTime();
+        const QDateTime y = b.typeId() == QMetaType::QDate ? b.toDate().startOfDay() : b.toDateTime();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    default:
+        return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    }
+}
+
+} // namespace
+
+Dataset::Dataset(Database *db, const QString &name, QObject *parent) : QObject(parent), m_db(db)
+{
+    setObjectName(name);
+}
+
+Dataset::~Dataset() = default;
+
+Field *Dataset::addField(const QString &name, FieldType type, int size)
+{
+    m_fields.push_back(std::make_unique<Field>(this, fieldCount(), name, type, size));
+    return m_fields.back().get();
+}
+
+Field *Dataset::addLookupField(const QString &name, int size, const QString &keyField,
+                               Dataset *lookupDataset, const QString &lookupKeyField,
+                               const QString &resultField)
+{
+    Field *f = addField(name, FieldType::Lookup, size);
+    f->setLookup(keyField, lookupDataset, lookupKeyField, resultField);
+    // A renamed reference row changes what every row shows.
+    connect(lookupDataset, &Dataset::changed, this, [this](Dataset::Change c) {
+        if (c == Change::Reset && isActive())
+            emit changed(Change::Reset);
+    });
+    return f;
+}
+
+Field *Dataset::findField(const QString &name) const
+{
+    for (const auto &f : m_fields)
+        if (f->name().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+Field *Dataset::fieldByName(const QString &name) const
+{
+    if (Field *f = findField(name))
+        return f;
+    throw DataError(QStringLiteral("%1: поле '%2' не найдено").arg(objectName(), name));
+}
+
+// --- open and close -------------------------------------------------------
+
+void Dataset::open()
+{
+    if (isActive())
+        return;
+    m_lastMasterKey = masterValue();
+    m_rows = fetch();
+    m_state = State::Browse;
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    rebuildView();
+    m_pos = m_view.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+    emit afterOpen();
+    emit changed(Change::Reset);
+    emit afterScroll();
+}
+
+void Dataset::close()
+{
+    if (!isActive())
+        return;
+    m_state = State::Inactive;
+    m_rows.clear();
+    m_view.clear();
+    m_buffer.clear();
+    m_pos = -1;
+    m_bof = m_eof = true;
+    emit changed(Change::Reset);
+}
+
+void Dataset::refresh()
+{
+    const int rec = recNo();
+    close();
+    open();
+    if (rec > 0)
+        setRecNo(std::min(rec, recordCount()));
+}
+
+bool Dataset::canModify() const
+{
+    return isActive() && m_db && !m_db->isReadOnly();
+}
+
+// --- editing ------------------------------------------------------------------
+
+void Dataset::requireBrowse(const char *what) const
+{
+    if (!isActive())
+        throw DataError(QStringLiteral("%1: операция «%2» невозможна на закрытом наборе данных")
+                            .arg(objectName(), QLatin1String(what)));
+}
+
+void Dataset::requireEditing(const char *what) const
+{
+    if (!isEditing())
+        throw DataError(QStringLiteral("%1: операция «%2» возможна только в режиме вставки или редактирования")
+                            .arg(objectName(), QLatin1String(what)));
+}
+
+void Dataset::checkBrowseMode()
+{
+    if (isEditing())
+        post();
+}
+
+void Dataset::append()
+{
+    requireBrowse("append");
+    checkBrowseMode();
+    if (!canModify())
+        throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+    emit beforeInsert();
+    m_buffer = Row(fieldCount() + 1);
+    m_dirty = QVector<bool>(fieldCount(), false);
+    m_modified = false;
+    m_state = State::Insert;
+    if (hasMaster()) {
+        if (const Field *f = findField(m_detailField)) {
+            m_buffer[f->index()] = masterValue();
+            m_dirty[f->index()] = true;
+        }
+    }
+    emit changed(Change::State);
+    emit afterInsert();
+}
+
+void Dataset::edit()
+{
+    requireBrowse("edit");
+    if (isEditing())
+        return;
+    if (!canModify())
+        throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+    const Row *row = currentRow();
+    if (!row)
+        throw DataError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
+    m_buffer = *row;
+    for (const auto &f : m_fields)
+        if (isDeferred(f.get()))
+            m_buffer[f->index()] = rawValue(*row, f.get());
+    m_dirty = QVector<bool>(fieldCount(), false);
+    m_modified = false;
+    m_state = State::Edit;
+    emit changed(Change::State);
+}
+
+void Dataset::flushEditors()
+{
+    const auto flushers = m_flushers; // a flush may register or drop editors
+    for (const auto &entry : flushers)
+        if (entry.first)
+            entry.second();
+    m_flushers.erase(std::remove_if(m_flushers.begin(), m_flushers.end(),
+                                    [](const auto &e) { return e.first.isNull(); }),
+                     m_flushers.end());
+}
+
+void Dataset::post()
+{
+    requireEditing("post");
+    flushEditors();
+    const bool inserting = m_state == State::Insert;
+    int rowIndex = -1;
+    Row stored = m_buffer;
+    if (inserting) {
+        stored = writeInsert(m_buffer, m_dirty);
+        m_rows.append(stored);
+        rowIndex = m_rows.size() - 1;
+    } else {
+        rowIndex = m_view.value(m_pos, -1);
+        writeUpdate(m_rows[rowIndex], m_buffer, m_dirty);
+        m_rows[rowIndex] = stored;
+    }
+    // Pictures are not kept in the snapshot: prime the one-row cache instead.
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    for (const auto &f : m_fields) {
+        if (isDeferred(f.get())) {
+            m_deferredCache.insert(f->index(), m_rows[rowIndex][f->index()]);
+            m_rows[rowIndex][f->index()] = QVariant();
+            m_deferredRow = rowIndex;
+        }
+    }
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    const int oldPos = m_pos;
+    rebuildView(rowIndex);
+    if (!m_view.contains(rowIndex))
+        m_pos = m_view.isEmpty() ? -1 : std::clamp(oldPos, 0, int(m_view.size()) - 1);
+    m_eof = m_bof = false;
+    emit changed(Change::Reset);
+    emit afterPost();
+    emit afterScroll();
+}
+
+void Dataset::cancel()
+{
+    if (!isEditing())
+        return;
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    emit changed(Change::State);
+    emit afterScroll();
+}
+
+void Dataset::remove()
+{
+    requireBrowse("delete");
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    if (!canModify())
+        throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+    const Row *row = currentRow();
+    if (!row)
+        throw DataError(QStringLiteral("%1: нет записей для удаления").arg(objectName()));
+    writeDelete(*row);
+    const int rowIndex = m_view[m_pos];
+    const int oldPos = m_pos;
+    m_rows.remove(rowIndex);
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    rebuildView();
+    m_pos = m_view.isEmpty() ? -1 : std::min(oldPos, int(m_view.size()) - 1);
+    m_eof = m_view.isEmpty();
+    emit changed(Change::Reset);
+    emit afterDelete();
+    emit afterScroll();
+}
+
+void Dataset::setCurrentValue(const Field *field, const QVariant &value)
+{
+    requireEditing("set value");
+    if (field->isReadOnly())
+        throw DataError(QStringLiteral("Поле '%1' нельзя изменить").arg(field->name()));
+    m_buffer[field->index()] = value;
+    m_dirty[field->index()] = true;
+    m_modified = true;
+    emit changed(Change::Record);
+}
+
+void Dataset::registerFlush(QObject *owner, std::function<void()> flush)
+{
+    m_flushers.append({QPointer<QObject>(owner), std::move(flush)});
+}
+
+// --- navigation ---------------------------------------------------------------
+
+void Dataset::setCurrent(int viewPos, bool notify)
+{
+    m_pos = viewPos;
+    if (notify) {
+        emit changed(Change::Scroll);
+        emit afterScroll();
+    }
+}
+
+void Dataset::first()
+{
+    requireBrowse("first");
+    checkBrowseMode();
+    setCurrent(m_view.isEmpty() ? -1 : 0);
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+}
+
+void Dataset::next()
+{
+    requireBrowse("next");
+    checkBrowseMode();
+    if (m_pos + 1 < m_view.size()) {
+        setCurrent(m_pos + 1);
+        m_eof = false;
+    } else {
+        m_eof = true;
+    }
+    m_bof = false;
+}
+
+void Dataset::prior()
+{
+    requireBrowse("prior");
+    checkBrowseMode();
+    if (m_pos > 0) {
+        setCurrent(m_pos - 1);
+        m_bof = false;
+    } else {
+        m_bof = true;
+    }
+    m_eof = false;
+}
+
+void Dataset::last()
+{
+    requireBrowse("last");
+    checkBrowseMode();
+    setCurrent(m_view.size() - 1);
+    m_eof = true;
+    m_bof = m_view.isEmpty();
+}
+
+int Dataset::recNo() const
+{
+    if (m_state == State::Insert || m_pos < 0 || m_view.isEmpty())
+        return -1;
+    return m_pos + 1;
+}
+
+void Dataset::setRecNo(int recNo)
+{
+    if (!isActive() || recNo < 1 || recNo > m_view.size())
+        return;
+    checkBrowseMode();
+    m_bof = m_eof = false;
+    if (recNo - 1 != m_pos)
+        setCurrent(recNo - 1);
+}
+
+bool Dataset::locate(const QString &fieldName, const QVariant &value)
+{
+    const Field *f = fieldByName(fieldName);
+    for (int i = 0; i < m_view.size(); ++i) {
+        if (compareValues(rawValue(m_rows[m_view[i]], f), value, f->type()) == 0) {
+            checkBrowseMode();
+            setCurrent(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- filter and sort ------------------------------------------------------
+
+void Dataset::setFilter(const QString &text)
+{
+    m_filterText = text;
+    if (m_filtered)
+        setFiltered(true);
+}
+
+void Dataset::setFiltered(bool on)
+{
+    std::unique_ptr<FilterExpression> expr;
+    std::exception_ptr failure;
+    if (on && !m_filterText.trimmed().isEmpty()) {
+        try {
+            expr = FilterExpression::parse(m_filterText,
+                                           [this](const QString &c) { return findField(c); });
+        } catch (const DataError &) {
+            failure = std::current_exception();
+            on = false; // a filter that does not parse stays off
+        }
+    }
+    if (isActive())
+        checkBrowseMode();
+    m_filtered = on;
+    m_filterExpr = std::move(expr);
+    if (isActive()) {
+        rebuildView();
+        m_pos = m_view.isEmpty() ? -1 : 0;
+        m_bof = true;
+        m_eof = m_view.isEmpty();
+        emit changed(Change::Reset);
+        emit afterScroll();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void Dataset::setSort(const QString &text)
+{
+    const QStringList parts = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    int field = -1;
+    bool desc = false;
+    if (!parts.isEmpty()) {
+        const Field *f = findField(parts[0]);
+        const QString dir = parts.value(1).toUpper();
+        if (!f || parts.size() > 2 || (!dir.isEmpty() && dir != QLatin1String("ASC") && dir != QLatin1String("DESC")))
+            throw DataError(QStringLiteral("%1: неверный порядок сортировки «%2»").arg(objectName(), text));
+        field = f->index();
+        desc = dir == QLatin1String("DESC");
+    }
+    m_sortText = text;
+    m_sortField = field;
+    m_sortDesc = desc;
+    if (!isActive())
+        return;
+    const int keep = m_pos >= 0 ? m_view[m_pos] : -1;
+    rebuildView(keep);
+    emit changed(Change::Reset);
+    emit afterScroll();
+}
+
+bool Dataset::passesFilter(const Row &row) const
+{
+    if (!m_filtered || !m_filterExpr)
+        return true;
+    return m_filterExpr->matches([this, &row](const Field *f) { return rawValue(row, f); });
+}
+
+int Dataset::compareRows(int a, int b) const
+{
+    const Field *f = m_fields[m_sortField].get();
+    const int c = compareValues(rawValue(m_rows[a], f), rawValue(m_rows[b], f), f->type());
+    return m_sortDesc ? -c : c;
+}
+
+void Dataset::applySort()
+{
+    if (m_sortField < 0)
+        return;
+    std::stable_sort(m_view.begin(), m_view.end(),
+                     [this](int a, int b) { return compareRows(a, b) < 0; });
+}
+
+void Dataset::rebuildView(int keepRowIndex)
+{
+    m_view.clear();
+    m_view.reserve(m_rows.size());
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (passesFilter(m_rows[i]))
+            m_view.append(i);
+    applySort();
+    if (keepRowIndex >= 0) {
+        const int pos = m_view.indexOf(keepRowIndex);
+        if (pos >= 0) {
+            m_pos = pos;
+            return;
+        }
+    }
+    if (m_view.isEmpty())
+        m_pos = -1;
+    else
+        m_pos = std::clamp(m_pos, 0, int(m_view.size()) - 1);
+}
+
+// --- values ---------------------------------------------------------------------
+
+const Row *Dataset::currentRow() const
+{
+    if (m_pos < 0 || m_pos >= m_view.size())
+        return nullptr;
+    return &m_rows[m_view[m_pos]];
+}
+
+QVariant Dataset::keyOf(const Row &row) const
+{
+    return row.value(rowIdSlot());
+}
+
+QVariant Dataset::lookedUp(const Row &row, const Field *field) const
+{
+    const Field *key = findField(field->lookupKeyField());
+    return key ? field->lookupValue(row.value(key->index())) : QVariant();
+}
+
+QVariant Dataset::rawValue(const Row &row, const Field *field) const
+{
+    if (field->type() == FieldType::Lookup)
+        return lookedUp(row, field);
+    const QVariant &v = row.value(field->index());
+    if (v.isValid() || !isDeferred(field) || &row == &m_buffer)
+        return v;
+    // Read on demand, with one row cached, so a large catalogue stays small.
+    const int rowIndex = int(&row - m_rows.constData());
+    if (rowIndex >= 0 && rowIndex < m_rows.size() && rowIndex == m_deferredRow
+        && m_deferredCache.contains(field->index()))
+        return m_deferredCache.value(field->index());
+    const QVariant loaded = loadDeferred(row, field);
+    if (rowIndex >= 0 && rowIndex < m_rows.size()) {
+        if (rowIndex != m_deferredRow)
+            m_deferredCache.clear();
+        m_deferredRow = rowIndex;
+        m_deferredCache.insert(field->index(), loaded);
+    }
+    return loaded;
+}
+
+QVariant Dataset::valueAt(int row, const Field *field) const
+{
+    if (row < 0 || row >= m_view.size())
+        return {};
+    return rawValue(m_rows[m_view[row]], field);
+}
+
+QString Dataset::displayTextAt(int row, const Field *field) const
+{
+    return field->displayText(valueAt(row, field));
+}
+
+QVariant Dataset::currentValue(const Field *field) const
+{
+    if (isEditing())
+        return rawValue(m_buffer, field);
+    const Row *row = currentRow();
+    return row ? rawValue(*row, field) : QVariant();
+}
+
+// --- master-detail ----------------------------------------------------------
+
+void Dataset::setMaster(Dataset *master, const QString &masterField, const QString &detailField)
+{
+    m_master = master;
+    m_masterField = masterField;
+    m_detailField = detailField;
+    connect(master, &Dataset::changed, this, [this](Dataset::Change c) {
+        if (c != Change::Record)
+            masterMoved();
+    });
+}
+
+QVariant Dataset::masterValue() const
+{
+    if (!m_master)
+        return {};
+    const Field *f = m_master->findField(m_masterField);
+    return f ? m_master->currentValue(f) : QVariant();
+}
+
+void Dataset::masterMoved()
+{
+    if (!isActive() || isEditing())
+        return;
+    const QVariant key = masterValue();
+    if (key == m_lastMasterKey)
+        return;
+    m_lastMasterKey = key;
+    m_rows = fetch();
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    rebuildView();
+    m_pos = m_view.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.isEmpty();
+    emit changed(Change::Reset);
+    emit afterScroll();
+}
+
+// --- default writers: a dataset that is not over a table can't be changed ----
+
+Row Dataset::writeInsert(const Row &, const QVector<bool> &)
+{
+    throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+}
+
+void Dataset::writeUpdate(const Row &, const Row &, const QVector<bool> &)
+{
+    throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+}
+
+void Dataset::writeDelete(const Row &)
+{
+    throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
+}

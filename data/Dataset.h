@@ -1,0 +1,262 @@
+#pragma once
+
+#include "DataError.h"
+#include "Field.h"
+#include "FilterExpression.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Database;
+
+using Row = QVector<QVariant>;
+
+// A client-side snapshot of rows with a current row, a filter and a sort.
+// Opening runs one SELECT; filtering and sorting act on the rows held.
+// Posting writes through to the database at once.
+class Dataset : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Insert, Edit };
+    // What a change notification means for the views that follow the dataset.
+    enum class Change {
+        Reset,  // rows, their order or the visible set changed (open, close, filter, sort, post, delete)
+        Scroll, // another row became current
+        Record, // a value of the current (pending) row changed
+        State   // the state changed (edit, insert, cancel)
+    };
+    Q_ENUM(Change)
+
+    Dataset(Database *db, const QString &name, QObject *parent = nullptr);
+    ~Dataset() override;
+
+    QString name() const { return objectName(); }
+    Database *database() const { return m_db; }
+
+    // Field definitions come before open().
+    Field *addField(const QString &name, FieldType type, int size = 0);
+    Field *addLookupField(const QString &name, int size, const QString &keyField,
+                          Dataset *lookupDataset, const QString &lookupKeyField,
+                          const QString &resultField);
+    const std::vector<std::unique_ptr<Field>> &fields() const { return m_fields; }
+    int fieldCount() const { return int(m_fields.size()); }
+    Field *findField(const QString &name) const;
+    Field *fieldByName(const QString &name) const; // throws DataError when missing
+
+    void open();
+    void close();
+    void refresh(); // close and open, keeping filter and sort
+    bool isActive() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+    bool isEditing() const { return m_state == State::Insert || m_state == State::Edit; }
+
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void remove(); // deletes the current row
+
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const { return recordCount() == 0; }
+    // Makes current the first visible row whose field equals value.
+    bool locate(const QString &fieldName, const QVariant &value);
+
+    int recordCount() const { return m_view.size(); }
+    int recNo() const;        // 1-based; -1 when empty or inserting
+    void setRecNo(int recNo); // ignored when out of range
+    bool isModified() const { return isEditing() && m_modified; }
+    virtual bool canModify() const;
+
+    QString filter() const { return m_filterText; }
+    void setFilter(const QString &text);
+    bool isFiltered() const { return m_filtered; }
+    void setFiltered(bool on); // throws DataError(Filter) when the text does not parse
+
+    QString sort() const { return m_sortText; }
+    void setSort(const QString &text); // "column", "column ASC" or "column DESC"
+
+    // Read access to any visible row (0-based) for views.
+    QVariant valueAt(int row, const Field *field) const;
+    QString displayTextAt(int row, const Field *field) const;
+    // The current row's value (the pending row while editing).
+    QVariant currentValue(const Field *field) const;
+    void setCurrentValue(const Field *field, const QVariant &value);
+
+    // A bound editor writes its pending text into the row before a post.
+    // The function may throw DataError; the post then fails and the row stays pending.
+    void registerFlush(QObject *owner, std::function<void()> flush);
+
+    // Master-detail: this dataset holds only the rows whose detailField equals
+    // masterField of the master's current row, reloaded on every master move.
+    void setMaster(Dataset *master, const QString &masterField, const QString &detailField);
+    Dataset *master() const { return m_master; }
+
+signals:
+    void beforeInsert();
+    void afterInsert();
+    void afterPost();
+    void afterDelete();
+    void afterScroll();
+    void afterOpen();
+    void changed(Dataset::Change change);
+
+protected:
+    // Runs the snapshot query; returns rows with one value per field (lookups
+    // and deferred fields left invalid).
+    virtual QVector<Row> fetch() = 0;
+    // Writes; return the stored row (with the key the database assigned).
+    virtual Row writeInsert(const Row &row, const QVector<bool> &dirty);
+    virtual void writeUpdate(const Row &before, const Row &after, const QVector<bool> &dirty);
+    virtual void writeDelete(const Row &row);
+    // Values not held in the snapshot (pictures) are read when a row needs them.
+    virtual bool isDeferred(const Field *) const { return false; }
+    virtual QVariant loadDeferred(const Row &, const Field *) const { return {}; }
+
+    const Row *currentRow() const;
+    // Rows carry one slot past the fields: the table row's identity (rowid).
+    int rowIdSlot() const { return fieldCount(); }
+    QVariant keyOf(const Row &row) const;
+    QVariant masterValue() const;
+    bool hasMaster() const { return m_master != nullptr; }
+    QString detailField() const { return m_detailField; }
+
+private:
+    QVariant rawValue(const Row &row, const Field *field) const;
+    QVariant lookedUp(const Row &row, const Field *field) const;
+    void rebuildView(int keepRowIndex = -1);
+    bool passesFilter(const Row &row) const;
+    void applySort();
+    void setCurrent(int viewPos, bool notify = true);
+    void requireBrowse(const char *what) const;
+    void requireEditing(const char *what) const;
+    void flushEditors();
+    void masterMoved();
+    void checkBrowseMode();
+    int compareRows(int a, int b) const;
+
+    Database *m_db;
+    std::vector<std::unique_ptr<Field>> m_fields;
+    State m_state = State::Inactive;
+
+    QVector<Row> m_rows;   // every row held, in database order
+    QVector<int> m_view;   // indexes into m_rows that pass the filter, in sort order
+    int m_pos = -1;        // position in m_view
+    bool m_eof = true;
+    bool m_bof = true;
+
+    Row m_buffer;          // the pending row while inserting or editing
+    QVector<bool> m_dirty;
+    bool m_modified = false;
+
+    QString m_filterText;
+    bool m_filtered = false;
+    std::unique_ptr<FilterExpression> m_filterExpr;
+
+    QString m_sortText;
+    int m_sortField = -1;
+    bool m_sortDesc = false;
+
+    QVector<QPair<QPointer<QObject>, std::function<void()>>> m_flushers;
+
+    QPointer<Dataset> m_master;
+    QString m_masterField;
+    QString m_detailField;
+    QVariant m_lastMasterKey;
+
+    mutable int m_deferredRow = -1; // one cached deferred value per field
+    mutable QHash<int, QVariant> m_deferredCache;
+
+    friend class Field;
+};
+
+// A dataset over one table, opened by table name. The key is its AutoInc field.
+class TableDataset : public Dataset
+{
+    Q_OBJECT
+public:
+    TableDataset(Database *db, const QString &name, const QString &table, QObject *parent = nullptr);
+    QString table() const { return m_table; }
+
+protected:
+    QVector<Row> fetch() override;
+    Row writeInsert(const Row &row, const QVector<bool> &dirty) override;
+    void writeUpdate(const Row &before, const Row &after, const QVector<bool> &dirty) override;
+    void writeDelete(const Row &row) override;
+    bool isDeferred(const Field *f) const override;
+    QVariant loadDeferred(const Row &row, const Field *f) const override;
+
+private:
+    const Field *keyField() const;
+    QString m_table;
+};
+
+// Named parameters of a statement (":name" in its text).
+class Parameters
+{
+public:
+    void set(const QString &name, const QVariant &value) { m_values[name] = value; }
+    QVariant value(const QString &name) const { return m_values.value(name); }
+    const QHash<QString, QVariant> &all() const { return m_values; }
+
+private:
+    QHash<QString, QVariant> m_values;
+};
+
+// A read-only dataset over a statement with named parameters. Fields declared
+// with addField() get that type; the others are taken from the result.
+class QueryDataset : public Dataset
+{
+    Q_OBJECT
+public:
+    QueryDataset(Database *db, const QString &name, const QString &sql, QObject *parent = nullptr);
+    QString sql() const { return m_sql; }
+    Parameters &params() { return m_params; }
+    bool canModify() const override { return false; }
+
+protected:
+    QVector<Row> fetch() override;
+
+private:
+    QString m_sql;
+    Parameters m_params;
+};
+
+// A statement that is only executed.
+class SqlCommand : public QObject
+{
+    Q_OBJECT
+public:
+    SqlCommand(Database *db, const QString &name, const QString &sql, QObject *parent = nullptr);
+    QString sql() const { return m_sql; }
+    Parameters &params() { return m_params; }
+    int execute(); // rows affected; throws DataError
+
+private:
+    Database *m_db;
+    QString m_sql;
+    Parameters m_params;
+};
+
+// The link through which views and bound widgets reach a dataset.
+class DataSource : public QObject
+{
+    Q_OBJECT
+public:
+    DataSource(Dataset *dataset, const QString &name, QObject *parent = nullptr)
+        : QObject(parent), m_dataset(dataset) { setObjectName(name); }
+    Dataset *dataSet() const { return m_dataset; }
+
+private:
+    Dataset *m_dataset;
+};

@@ -1,0 +1,360 @@
+#include "FilterExpression.h"
+
+#include "DataError.h"
+#include "Field.h"
+#include "Money.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+[[noreturn]] void fail(const QString &text, const QString &why)
+{
+    throw DataError(QStringLiteral("Неверное выражение фильтра «%1»: %2").arg(text, why),
+                    DataError::Kind::Filter);
+}
+
+enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike };
+
+class AndOr : public FilterExpression
+{
+public:
+    AndOr(bool isAnd, std::unique_ptr<FilterExpression> l, std::unique_ptr<FilterExpression> r)
+        : m_and(isAnd), m_l(std::move(l)), m_r(std::move(r)) {}
+    bool matches(const ValueOf &v) const override
+    {
+        return m_and ? (m_l->matches(v) && m_r->matches(v)) : (m_l->matches(v) || m_r->matches(v));
+    }
+
+private:
+    bool m_and;
+    std::unique_ptr<FilterExpression> m_l, m_r;
+};
+
+class Not : public FilterExpression
+{
+public:
+    explicit Not(std::unique_ptr<FilterExpression> e) : m_e(std::move(e)) {}
+    bool matches(const ValueOf &v) const override { return !m_e->matches(v); }
+
+private:
+    std::unique_ptr<FilterExpression> m_e;
+};
+
+bool holds(Op op, int c)
+{
+    switch (op) {
+    case Op::Eq: return c == 0;
+    case Op::Ne: return c != 0;
+    case Op::Lt: return c < 0;
+    case Op::Gt: return c > 0;
+    case Op::Le: return c <= 0;
+    case Op::Ge: return c >= 0;
+    default: return false;
+    }
+}
+
+// One comparison of a column with a constant, the constant converted once.
+class Compare : public FilterExpression
+{
+public:
+    Compare(const Field *field, Op op, const QString &constant, bool isNull, const QString &source)
+        : m_field(field), m_op(op), m_isNull(isNull)
+    {
+        if (isNull)
+            return;
+        if (op == Op::Like || op == Op::NotLike)
+            prepareLike(constant);
+        else if (m_field->isNumeric())
+            prepareNumber(constant, source);
+        else if (m_field->type() == FieldType::DateTime)
+            prepareDate(constant, source);
+        else
+            m_text = constant;
+    }
+
+    bool matches(const ValueOf &valueOf) const override
+    {
+        const QVariant v = valueOf(m_field);
+        const bool empty = !v.isValid() || v.isNull();
+        if (m_isNull)
+            return m_op == Op::Eq ? empty : (m_op == Op::Ne ? !empty : false);
+        if (empty)
+            return false; // an empty value matches no comparison
+        if (m_op == Op::Like || m_op == Op::NotLike)
+            return like(m_field->displayText(v)) == (m_op == Op::Like);
+        if (m_field->isNumeric()) {
+            const qint64 x = units(v);
+            return holds(m_op, x < m_number ? -1 : (x > m_number ? 1 : 0));
+        }
+        if (m_field->type() == FieldType::DateTime) {
+            const QDateTime x = v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime();
+            return holds(m_op, x < m_date ? -1 : (x > m_date ? 1 : 0));
+        }
+        return holds(m_op, QString::compare(v.toString(), m_text, Qt::CaseInsensitive));
+    }
+
+private:
+    qint64 units(const QVariant &v) const
+    {
+        if (m_field->type() == FieldType::Money)
+            return v.toLongLong();
+        if (m_field->type() == FieldType::Boolean)
+            return v.toBool() ? -Money::Scale : 0; // True reads as -1, as the original engine did
+        return v.toLongLong() * Money::Scale;
+    }
+
+    void prepareNumber(const QString &constant, const QString &source)
+    {
+        const QString c = constant.trimmed().toLower();
+        if (m_field->type() == FieldType::Boolean && (c == QLatin1String("true") || c == QLatin1String("false"))) {
+            m_number = c == QLatin1String("true") ? -Money::Scale : 0;
+            return;
+        }
+        const auto m = Money::parse(constant);
+        if (!m)
+            fail(source, QStringLiteral("«%1» не является числом").arg(constant));
+        m_number = m->units();
+    }
+
+    void prepareDate(const QString &constant, const QString &source)
+    {
+        try {
+            const QVariant d = m_field->fromText(constant);
+            m_date = d.typeId() == QMetaType::QDate ? d.toDate().startOfDay() : d.toDateTime();
+        } catch (const DataError &) {
+            m_date = QDateTime::fromString(constant.trimmed(), Qt::ISODate);
+        }
+        if (!m_date.isValid())
+            fail(source, QStringLiteral("«%1» не является датой").arg(constant));
+    }
+
+    void prepareLike(const QString &pattern)
+    {
+        QString inner = pattern;
+        const bool wildEnds = inner.size() >= 2 && inner.startsWith(QLatin1Char('%')) && inner.endsWith(QLatin1Char('%'));
+        if (wildEnds)
+            inner = inner.mid(1, inner.size() - 2);
+        if (wildEnds && !inner.contains(QLatin1Char('%')) && !inner.contains(QLatin1Char('_'))
+            && !inner.contains(QLatin1Char('*'))) {
+            m_contains = inner; // the common "anywhere in the text" case, without a regex
+            m_useContains = true;
+            return;
+        }
+        QString re;
+        for (const QChar ch : pattern) {
+            if (ch == QLatin1Char('%') || ch == QLatin1Char('*'))
+                re += QLatin1String(".*");
+            else if (ch == QLatin1Char('_'))
+                re += QLatin1Char('.');
+            else
+                re += QRegularExpression::escape(QString(ch));
+        }
+        m_like = QRegularExpression(QRegularExpression::anchoredPattern(re),
+                                    QRegularExpression::CaseInsensitiveOption
+                                        | QRegularExpression::DotMatchesEverythingOption);
+    }
+
+    bool like(const QString &text) const
+    {
+        if (m_useContains)
+            return text.contains(m_contains, Qt::CaseInsensitive);
+        return m_like.match(text).hasMatch();
+    }
+
+    const Field *m_field;
+    Op m_op;
+    bool m_isNull;
+    qint64 m_number = 0;
+    QDateTime m_date;
+    QString m_text;
+    QString m_contains;
+    bool m_useContains = false;
+    QRegularExpression m_like;
+};
+
+struct Token {
+    enum Kind { Ident, String, Number, Date, Symbol, End } kind;
+    QString text;
+};
+
+class Parser
+{
+public:
+    Parser(const QString &text, const FilterExpression::Resolver &resolve) : m_src(text), m_resolve(resolve)
+    {
+        tokenize();
+    }
+
+    std::unique_ptr<FilterExpression> parseAll()
+    {
+        auto e = parseOr();
+        if (peek().kind != Token::End)
+            fail(m_src, QStringLiteral("лишний текст «%1»").arg(peek().text));
+        return e;
+    }
+
+private:
+    const Token &peek() const { return m_tokens[m_i]; }
+    Token take() { return m_tokens[m_i < m_tokens.size() - 1 ? m_i++ : m_i]; }
+    bool keyword(const char *word) const
+    {
+        return peek().kind == Token::Ident && peek().text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+
+    std::unique_ptr<FilterExpression> parseOr()
+    {
+        auto left = parseAnd();
+        while (keyword("OR")) {
+            take();
+            left = std::make_unique<AndOr>(false, std::move(left), parseAnd());
+        }
+        return left;
+    }
+
+    std::unique_ptr<FilterExpression> parseAnd()
+    {
+        auto left = parseUnary();
+        while (keyword("AND")) {
+            take();
+            left = std::make_unique<AndOr>(true, std::move(left), parseUnary());
+        }
+        return left;
+    }
+
+    std::unique_ptr<FilterExpression> parseUnary()
+    {
+        if (keyword("NOT")) {
+            take();
+            return std::make_unique<Not>(parseUnary());
+        }
+        if (peek().kind == Token::Symbol && peek().text == QLatin1String("(")) {
+            take();
+            auto e = parseOr();
+            if (!(peek().kind == Token::Symbol && peek().text == QLatin1String(")")))
+                fail(m_src, QStringLiteral("не закрыта скобка"));
+            take();
+            return e;
+        }
+        return parseComparison();
+    }
+
+    std::unique_ptr<FilterExpression> parseComparison()
+    {
+        const Token column = take();
+        if (column.kind != Token::Ident)
+            fail(m_src, QStringLiteral("ожидалось имя поля"));
+        const Field *field = m_resolve(column.text);
+        if (!field)
+            fail(m_src, QStringLiteral("нет поля «%1»").arg(column.text));
+        const Op op = parseOp();
+        const Token value = take();
+        const bool isNull = value.kind == Token::Ident && value.text.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
+        if (!isNull && value.kind != Token::String && value.kind != Token::Number && value.kind != Token::Date)
+            fail(m_src, QStringLiteral("ожидалось значение после «%1»").arg(column.text));
+        return std::make_unique<Compare>(field, op, value.text, isNull, m_src);
+    }
+
+    Op parseOp()
+    {
+        if (keyword("LIKE")) {
+            take();
+            return Op::Like;
+        }
+        if (keyword("NOT")) {
+            take();
+            if (!keyword("LIKE"))
+                fail(m_src, QStringLiteral("ожидалось LIKE"));
+            take();
+            return Op::NotLike;
+        }
+        if (keyword("IS")) {
+            take();
+            if (keyword("NOT")) {
+                take();
+                return Op::Ne;
+            }
+            return Op::Eq;
+        }
+        const Token t = take();
+        static const QHash<QString, Op> ops = {{"=", Op::Eq}, {"<>", Op::Ne}, {"<", Op::Lt},
+                                               {">", Op::Gt}, {"<=", Op::Le}, {">=", Op::Ge}};
+        if (t.kind != Token::Symbol || !ops.contains(t.text))
+            fail(m_src, QStringLiteral("ожидалась операция сравнения"));
+        return ops.value(t.text);
+    }
+
+    void tokenize()
+    {
+        int i = 0;
+        const int n = m_src.size();
+        while (i < n) {
+            const QChar c = m_src[i];
+            if (c.isSpace()) {
+                ++i;
+            } else if (c == QLatin1Char('\'')) {
+                m_tokens.append({Token::String, readQuoted(i, QLatin1Char('\''))});
+            } else if (c == QLatin1Char('#')) {
+                m_tokens.append({Token::Date, readQuoted(i, QLatin1Char('#'))});
+            } else if (c == QLatin1Char('[')) {
+                const int end = m_src.indexOf(QLatin1Char(']'), i);
+                if (end < 0)
+                    fail(m_src, QStringLiteral("не закрыта скобка ["));
+                m_tokens.append({Token::Ident, m_src.mid(i + 1, end - i - 1)});
+                i = end + 1;
+            } else if (c.isLetter() || c == QLatin1Char('_')) {
+                const int start = i;
+                while (i < n && (m_src[i].isLetterOrNumber() || m_src[i] == QLatin1Char('_')))
+                    ++i;
+                m_tokens.append({Token::Ident, m_src.mid(start, i - start)});
+            } else if (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('.')) {
+                const int start = i++;
+                while (i < n && (m_src[i].isDigit() || m_src[i] == QLatin1Char('.')))
+                    ++i;
+                m_tokens.append({Token::Number, m_src.mid(start, i - start)});
+            } else if (QStringLiteral("<>=").contains(c)) {
+                QString op(c);
+                if (i + 1 < n && (m_src[i + 1] == QLatin1Char('=') || (c == QLatin1Char('<') && m_src[i + 1] == QLatin1Char('>'))))
+                    op += m_src[++i];
+                ++i;
+                m_tokens.append({Token::Symbol, op});
+            } else if (c == QLatin1Char('(') || c == QLatin1Char(')')) {
+                m_tokens.append({Token::Symbol, QString(c)});
+                ++i;
+            } else {
+                fail(m_src, QStringLiteral("недопустимый символ «%1»").arg(c));
+            }
+        }
+        m_tokens.append({Token::End, QString()});
+    }
+
+    QString readQuoted(int &i, QChar quote)
+    {
+        QString value;
+        for (++i; i < m_src.size(); ++i) {
+            if (m_src[i] == quote) {
+                if (quote == QLatin1Char('\'') && i + 1 < m_src.size() && m_src[i + 1] == quote) {
+                    value += quote; // a doubled quote stands for one
+                    ++i;
+                    continue;
+                }
+                ++i;
+                return value;
+            }
+            value += m_src[i];
+        }
+        fail(m_src, QStringLiteral("не закрыта кавычка"));
+    }
+
+    QString m_src;
+    FilterExpression::Resolver m_resolve;
+    QVector<Token> m_tokens;
+    int m_i = 0;
+};
+
+} // namespace
+
+std::unique_ptr<FilterExpression> FilterExpression::parse(const QString &text, const Resolver &resolve)
+{
+    return Parser(text, resolve).parseAll();
+}

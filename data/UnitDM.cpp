@@ -1,0 +1,326 @@
+#include "UnitDM.h"
+
+#include "Clock.h"
+
+TDm *Dm = nullptr;
+
+namespace {
+
+const char *const kStatisticSql = "SELECT\n"
+                                  "  COUNT(project_id) as allCountProject,\n"
+                                  "  SUM(price) as allPriceProject\n"
+                                  "FROM\n"
+                                  "  projects";
+
+const char *const kStateOrdersSql = "SELECT\n"
+                                    "  SUM(summ) as allSumm\n"
+                                    "FROM\n"
+                                    "  orders";
+
+const char *const kProjectRepSql =
+    "SELECT\n"
+    "  category.catName as catName,\n"
+    "  years.name as years,\n"
+    "  ide.ide as ide,\n"
+    "  projects.project_id as project_id, \n"
+    "  projects.tovName as tovName,\n"
+    "  projects.screenshots as screenshots,\n"
+    "  projects.project_begin as project_begin,\n"
+    "  projects.project_end as project_end,\n"
+    "  projects.price as price,\n"
+    "  projects.description as description,\n"
+    "  projects.datetime_update as datetimeupdate,\n"
+    "  projects.path_repository as path_repository\n"
+    "FROM\n"
+    "  category, years, projects, ide\n"
+    "WHERE\n"
+    "  ide.version_id = projects.version_id AND category.cat_id = projects.cat_id AND "
+    "years.year_id = projects.year_id AND projects.project_id = :project_id";
+
+const char *const kOrdersRepSql = "SELECT\n"
+                                  "  orders.order_id as order_id,\n"
+                                  "  orders.project_id as project_id,\n"
+                                  "  orders.summ as summ,\n"
+                                  "  orders.date_orders as date_orders,\n"
+                                  "  orders.comments as comments\n"
+                                  "FROM\n"
+                                  "  orders\n"
+                                  "WHERE\n"
+                                  "  orders.project_id = :project_id\n"
+                                  "ORDER BY orders.date_orders, orders.order_id ";
+
+QString todayText()
+{
+    return Clock::today().toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+} // namespace
+
+TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnection(new Database)
+{
+    setObjectName(QStringLiteral("Dm"));
+    try {
+        ADOConnection->open(dbPath);
+        checkSchema();
+    } catch (...) {
+        delete ADOConnection;
+        ADOConnection = nullptr;
+        throw;
+    }
+    defineTables();
+    defineQueries();
+    connectEvents();
+    for (Dataset *ds : {static_cast<Dataset *>(tblCategory), static_cast<Dataset *>(tblProject),
+                        static_cast<Dataset *>(tblYear), static_cast<Dataset *>(tblConfigs),
+                        static_cast<Dataset *>(tblOrders), static_cast<Dataset *>(sqlStatistic),
+                        static_cast<Dataset *>(sqlStateOrders), static_cast<Dataset *>(tblIde)})
+        ds->open();
+    DataModuleCreate();
+}
+
+TDm::~TDm()
+{
+    // Datasets go before the connection they read through.
+    const auto children = findChildren<QObject *>(QString(), Qt::FindDirectChildrenOnly);
+    qDeleteAll(children);
+    delete ADOConnection;
+}
+
+void TDm::checkSchema() const
+{
+    ADOConnection->requireColumns(QStringLiteral("category"), {"cat_id", "catName"});
+    ADOConnection->requireColumns(QStringLiteral("years"), {"year_id", "name"});
+    ADOConnection->requireColumns(QStringLiteral("ide"), {"version_id", "ide"});
+    ADOConnection->requireColumns(QStringLiteral("projects"),
+                                  {"project_id", "cat_id", "year_id", "version_id", "tovName", "price",
+                                   "description", "screenshots", "project_begin", "project_end",
+                                   "datetime_update", "path_repository", "isExports", "isExportsDesc"});
+    ADOConnection->requireColumns(QStringLiteral("orders"),
+                                  {"order_id", "project_id", "date_orders", "summ", "comments"});
+    ADOConnection->requireColumns(QStringLiteral("configs"), {"repository_ip", "path_TortoiseSVN"});
+}
+
+void TDm::defineTables()
+{
+    Database *db = ADOConnection;
+    tblCategory = new TableDataset(db, QStringLiteral("tblCategory"), QStringLiteral("category"), this);
+    tblProject = new TableDataset(db, QStringLiteral("tblProject"), QStringLiteral("projects"), this);
+    tblYear = new TableDataset(db, QStringLiteral("tblYear"), QStringLiteral("years"), this);
+    tblConfigs = new TableDataset(db, QStringLiteral("tblConfigs"), QStringLiteral("configs"), this);
+    tblOrders = new TableDataset(db, QStringLiteral("tblOrders"), QStringLiteral("orders"), this);
+    tblIde = new TableDataset(db, QStringLiteral("tblIde"), QStringLiteral("ide"), this);
+
+    tblCategorycat_id = tblCategory->addField(QStringLiteral("cat_id"), FieldType::AutoInc);
+    tblCategorycatName = tblCategory->addField(QStringLiteral("catName"), FieldType::Text, 50);
+
+    tblYearyear_id = tblYear->addField(QStringLiteral("year_id"), FieldType::AutoInc);
+    tblYearname = tblYear->addField(QStringLiteral("name"), FieldType::Text, 4);
+
+    tblIdeversion_id = tblIde->addField(QStringLiteral("version_id"), FieldType::AutoInc);
+    tblIdeide = tblIde->addField(QStringLiteral("ide"), FieldType::Text, 25);
+
+    Dataset *p = tblProject;
+    tblProjectproject_id = p->addField(QStringLiteral("project_id"), FieldType::AutoInc);
+    tblProjectcat_id = p->addField(QStringLiteral("cat_id"), FieldType::Integer);
+    tblProjectstrCat = p->addLookupField(QStringLiteral("strCat"), 20, QStringLiteral("cat_id"), tblCategory,
+                                         QStringLiteral("cat_id"), QStringLiteral("catName"));
+    tblProjectyear_id = p->addField(QStringLiteral("year_id"), FieldType::Integer);
+    tblProjecttovName = p->addField(QStringLiteral("tovName"), FieldType::Text, 100);
+    tblProjectscreenshots = p->addField(QStringLiteral("screenshots"), FieldType::Blob);
+    tblProjectproject_begin = p->addField(QStringLiteral("project_begin"), FieldType::DateTime);
+    tblProjectproject_end = p->addField(QStringLiteral("project_end"), FieldType::DateTime);
+    tblProjectprice = p->addField(QStringLiteral("price"), FieldType::Money);
+    tblProjectdatetime_update = p->addField(QStringLiteral("datetime_update"), FieldType::DateTime);
+    tblProjectstrYear = p->addLookupField(QStringLiteral("strYear"), 20, QStringLiteral("year_id"), tblYear,
+                                          QStringLiteral("year_id"), QStringLiteral("name"));
+    tblProjectdescription = p->addField(QStringLiteral("description"), FieldType::Memo);
+    tblProjectpath_repository = p->addField(QStringLiteral("path_repository"), FieldType::Text, 255);
+    tblProjectisExports = p->addField(QStringLiteral("isExports"), FieldType::Boolean);
+    tblProjectisExportsDesc = p->addField(QStringLiteral("isExportsDesc"), FieldType::Boolean);
+    tblProjectversion_id = p->addField(QStringLiteral("version_id"), FieldType::Integer);
+    tblProjectstrIde = p->addLookupField(QStringLiteral("strIde"), 20, QStringLiteral("version_id"), tblIde,
+                                         QStringLiteral("version_id"), QStringLiteral("ide"));
+
+    tblConfigsrepository_ip = tblConfigs->addField(QStringLiteral("repository_ip"), FieldType::Text, 15);
+    tblConfigspath_TortoiseSVN = tblConfigs->addField(QStringLiteral("path_TortoiseSVN"), FieldType::Text, 255);
+
+    tblOrdersorder_id = tblOrders->addField(QStringLiteral("order_id"), FieldType::AutoInc);
+    tblOrdersproject_id = tblOrders->addField(QStringLiteral("project_id"), FieldType::Integer);
+    tblOrdersdate_orders = tblOrders->addField(QStringLiteral("date_orders"), FieldType::DateTime);
+    tblOrderssumm = tblOrders->addField(QStringLiteral("summ"), FieldType::Money);
+    tblOrderscomments = tblOrders->addField(QStringLiteral("comments"), FieldType::Text, 255);
+
+    DsCategory = new DataSource(tblCategory, QStringLiteral("DsCategory"), this);
+    DsTovar = new DataSource(tblProject, QStringLiteral("DsTovar"), this);
+    DsType = new DataSource(tblYear, QStringLiteral("DsType"), this);
+    DsConfigs = new DataSource(tblConfigs, QStringLiteral("DsConfigs"), this);
+    DsOrders = new DataSource(tblOrders, QStringLiteral("DsOrders"), this);
+    DsIde = new DataSource(tblIde, QStringLiteral("DsIde"), this);
+
+    tblOrders->setMaster(tblProject, QStringLiteral("project_id"), QStringLiteral("project_id"));
+}
+
+void TDm::defineQueries()
+{
+    Database *db = ADOConnection;
+    sqlStatistic = new QueryDataset(db, QStringLiteral("sqlStatistic"), QString::fromUtf8(kStatisticSql), this);
+    sqlStatistic->addField(QStringLiteral("allCountProject"), FieldType::Integer);
+    sqlStatistic->addField(QStringLiteral("allPriceProject"), FieldType::Money);
+
+    sqlStateOrders = new QueryDataset(db, QStringLiteral("sqlStateOrders"), QString::fromUtf8(kStateOrdersSql), this);
+    sqlStateOrders->addField(QStringLiteral("allSumm"), FieldType::Money);
+
+    sqlProjectCat = new QueryDataset(db, QStringLiteral("sqlProjectCat"),
+                                     QStringLiteral("SELECT * FROM projects WHERE cat_id = :cat_id"), this);
+    sqlProjectCat->params().set(QStringLiteral("cat_id"), QStringLiteral("0"));
+    sqlProjectYear = new QueryDataset(db, QStringLiteral("sqlProjectYear"),
+                                      QStringLiteral("SELECT * FROM projects WHERE year_id = :yearid"), this);
+    sqlProjectYear->params().set(QStringLiteral("yearid"), 0);
+    sqlProjectIde = new QueryDataset(db, QStringLiteral("sqlProjectIde"),
+                                     QStringLiteral("SELECT * FROM projects WHERE version_id = :version_id"), this);
+    sqlProjectIde->params().set(QStringLiteral("version_id"), 0);
+
+    sqlOrdersDelete = new SqlCommand(db, QStringLiteral("sqlOrdersDelete"),
+                                     QStringLiteral("DELETE FROM orders WHERE project_id = :project_id"), this);
+    sqlOrdersDelete->params().set(QStringLiteral("project_id"), 0);
+
+    sqlProjectRep = new QueryDataset(db, QStringLiteral("sqlProjectRep"), QString::fromUtf8(kProjectRepSql), this);
+    sqlProjectRep->params().set(QStringLiteral("project_id"), QStringLiteral("0"));
+    Dataset *r = sqlProjectRep;
+    r->addField(QStringLiteral("project_id"), FieldType::AutoInc);
+    r->addField(QStringLiteral("catName"), FieldType::Text, 50);
+    r->addField(QStringLiteral("years"), FieldType::Text, 50);
+    r->addField(QStringLiteral("tovName"), FieldType::Text, 100);
+    r->addField(QStringLiteral("screenshots"), FieldType::Blob);
+    r->addField(QStringLiteral("project_begin"), FieldType::DateTime);
+    r->addField(QStringLiteral("project_end"), FieldType::DateTime);
+    r->addField(QStringLiteral("price"), FieldType::Money);
+    r->addField(QStringLiteral("description"), FieldType::Memo);
+    r->addField(QStringLiteral("datetimeupdate"), FieldType::DateTime);
+    r->addField(QStringLiteral("path_repository"), FieldType::Text, 255);
+    r->addField(QStringLiteral("ide"), FieldType::Text, 25);
+
+    sqlOrdersRep = new QueryDataset(db, QStringLiteral("sqlOrdersRep"), QString::fromUtf8(kOrdersRepSql), this);
+    sqlOrdersRep->params().set(QStringLiteral("project_id"), QStringLiteral("0"));
+    sqlOrdersRep->addField(QStringLiteral("order_id"), FieldType::AutoInc);
+    sqlOrdersRep->addField(QStringLiteral("project_id"), FieldType::Integer);
+    sqlOrdersRep->addField(QStringLiteral("date_orders"), FieldType::DateTime);
+    sqlOrdersRep->addField(QStringLiteral("comments"), FieldType::Text, 255);
+    sqlOrdersRep->addField(QStringLiteral("summ"), FieldType::Money);
+
+    DsStatistic = new DataSource(sqlStatistic, QStringLiteral("DsStatistic"), this);
+    DsStateOrders = new DataSource(sqlStateOrders, QStringLiteral("DsStateOrders"), this);
+}
+
+void TDm::connectEvents()
+{
+    connect(tblProject, &Dataset::beforeInsert, this, &TDm::tblProjectBeforeInsert);
+    connect(tblProject, &Dataset::afterInsert, this, &TDm::tblProjectAfterInsert);
+    connect(tblProject, &Dataset::afterPost, this, &TDm::tblProjectAfterPost);
+    connect(tblProject, &Dataset::afterDelete, this, &TDm::tblProjectAfterDelete);
+    connect(tblOrders, &Dataset::afterInsert, this, &TDm::tblOrdersAfterInsert);
+    connect(tblOrders, &Dataset::afterPost, this, &TDm::tblOrdersAfterPost);
+    connect(tblOrders, &Dataset::afterDelete, this, &TDm::tblOrdersAfterDelete);
+    connect(tblIde, &Dataset::afterPost, this, &TDm::tblIdeAfterPost);
+}
+
+void TDm::reopen(Dataset *ds)
+{
+    ds->close();
+    ds->open();
+}
+
+void TDm::DataModuleCreate()
+{
+    isCopy = false;
+}
+
+void TDm::tblProjectBeforeInsert()
+{
+    if (!isCopy)
+        return;
+    CopyBuffer b;
+    b.cat_id = tblProjectcat_id->asInteger();
+    b.year_id = tblProjectyear_id->asInteger();
+    b.tovName = tblProjecttovName->asString();
+    b.project_begin = tblProjectproject_begin->asDateTime();
+    b.project_end = tblProjectproject_end->asDateTime();
+    b.price = tblProjectprice->asMoney();
+    b.datetime_update = tblProjectdatetime_update->asDateTime();
+    b.description = tblProjectdescription->asString();
+    b.path_repository = tblProjectpath_repository->asString();
+    b.isExports = tblProjectisExports->asBoolean();
+    b.isExportsDesc = tblProjectisExportsDesc->asBoolean();
+    copyBuffer = b;
+}
+
+void TDm::tblProjectAfterInsert()
+{
+    if (isCopy) {
+        const CopyBuffer &b = copyBuffer;
+        tblProjectcat_id->setAsInteger(b.cat_id);
+        tblProjectyear_id->setAsInteger(b.year_id);
+        tblProjecttovName->setAsString(b.tovName + QStringLiteral(" (копия)"));
+        // An empty date of the source stays empty in the copy.
+        tblProjectproject_begin->setAsDateTime(b.project_begin);
+        tblProjectproject_end->setAsDateTime(b.project_end);
+        tblProjectprice->setAsMoney(b.price);
+        tblProjectdatetime_update->setAsDateTime(b.datetime_update);
+        tblProjectdescription->setAsString(b.description);
+        tblProjectpath_repository->setAsString(b.path_repository);
+        tblProjectisExports->setAsBoolean(b.isExports);
+        tblProjectisExportsDesc->setAsBoolean(b.isExportsDesc);
+        isCopy = false;
+        return;
+    }
+    tblYear->last();
+    tblProjectcat_id->setAsInteger(tblCategorycat_id->asInteger());
+    tblProjectyear_id->setAsInteger(tblYearyear_id->asInteger());
+    tblProjectproject_begin->setAsString(todayText());
+    tblProjectprice->setAsMoney(Money());
+    tblProjectisExports->setAsBoolean(true);
+    tblProjectisExportsDesc->setAsBoolean(false);
+}
+
+void TDm::tblProjectAfterPost()
+{
+    reopen(sqlStatistic);
+}
+
+void TDm::tblProjectAfterDelete()
+{
+    reopen(sqlStatistic);
+    reopen(sqlStateOrders);
+}
+
+void TDm::tblOrdersAfterInsert()
+{
+    tblOrdersdate_orders->setAsString(todayText());
+    tblOrderssumm->setAsMoney(tblProjectprice->asMoney());
+}
+
+void TDm::tblOrdersAfterPost()
+{
+    reopen(sqlStateOrders);
+}
+
+void TDm::tblOrdersAfterDelete()
+{
+    reopen(sqlStateOrders);
+}
+
+void TDm::tblIdeAfterPost()
+{
+    tblIde->setSort(QStringLiteral("ide ASC"));
+}
+
+void TDm::deleteProjectWithOrders()
+{
+    const int key = tblProjectproject_id->asInteger();
+    // The sales and the project go together or not at all.
+    ADOConnection->transaction([&] {
+        sqlOrdersDelete->params().set(QStringLiteral("project_id"), key);
+        sqlOrdersDelete->execute();
+        tblProject->remove();
+    });
+}

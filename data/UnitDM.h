@@ -1,0 +1,122 @@
+#pragma once
+
+#include "Database.h"
+#include "Dataset.h"
+#include "Money.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <memory>
+
+// The values of a project saved by the add-as-copy command, in the order read.
+struct CopyBuffer {
+    int cat_id = 0;
+    int year_id = 0;
+    QString tovName;
+    QDateTime project_begin;
+    QDateTime project_end;
+    Money price;
+    QDateTime datetime_update;
+    QString description;
+    QString path_repository;
+    bool isExports = false;
+    bool isExportsDesc = false;
+};
+
+// The data module: owns the connection and every dataset of the program.
+class TDm : public QObject
+{
+    Q_OBJECT
+public:
+    // Opens dbPath and every dataset marked open at start; throws DataError.
+    explicit TDm(const QString &dbPath = QStringLiteral("db.mdb"), QObject *parent = nullptr);
+    ~TDm() override;
+
+    Database *ADOConnection;
+
+    TableDataset *tblCategory;
+    TableDataset *tblProject;
+    TableDataset *tblYear;
+    TableDataset *tblConfigs;
+    TableDataset *tblOrders;
+    QueryDataset *sqlStatistic;
+    QueryDataset *sqlStateOrders;
+    TableDataset *tblIde;
+    QueryDataset *sqlProjectCat;
+    QueryDataset *sqlProjectYear;
+    QueryDataset *sqlProjectIde;
+    SqlCommand *sqlOrdersDelete;
+    QueryDataset *sqlProjectRep;
+    QueryDataset *sqlOrdersRep;
+
+    DataSource *DsCategory;
+    DataSource *DsTovar;
+    DataSource *DsType;
+    DataSource *DsConfigs;
+    DataSource *DsOrders;
+    DataSource *DsStatistic;
+    DataSource *DsStateOrders;
+    DataSource *DsIde;
+
+    Field *tblCategorycat_id;
+    Field *tblCategorycatName;
+
+    Field *tblProjectproject_id;
+    Field *tblProjectcat_id;
+    Field *tblProjectstrCat;
+    Field *tblProjectyear_id;
+    Field *tblProjecttovName;
+    Field *tblProjectscreenshots;
+    Field *tblProjectproject_begin;
+    Field *tblProjectproject_end;
+    Field *tblProjectprice;
+    Field *tblProjectdatetime_update;
+    Field *tblProjectstrYear;
+    Field *tblProjectdescription;
+    Field *tblProjectpath_repository;
+    Field *tblProjectisExports;
+    Field *tblProjectisExportsDesc;
+    Field *tblProjectversion_id;
+    Field *tblProjectstrIde;
+
+    Field *tblYearyear_id;
+    Field *tblYearname;
+
+    Field *tblConfigsrepository_ip;
+    Field *tblConfigspath_TortoiseSVN;
+
+    Field *tblOrdersorder_id;
+    Field *tblOrdersproject_id;
+    Field *tblOrdersdate_orders;
+    Field *tblOrderssumm;
+    Field *tblOrderscomments;
+
+    Field *tblIdeversion_id;
+    Field *tblIdeide;
+
+    bool isCopy = false;
+    CopyBuffer copyBuffer;
+
+    // Deletes the current project and its sales in one transaction.
+    void deleteProjectWithOrders();
+
+public slots:
+    void DataModuleCreate();
+    void tblProjectBeforeInsert();
+    void tblProjectAfterInsert();
+    void tblProjectAfterPost();
+    void tblProjectAfterDelete();
+    void tblOrdersAfterInsert();
+    void tblOrdersAfterPost();
+    void tblOrdersAfterDelete();
+    void tblIdeAfterPost();
+
+private:
+    void defineTables();
+    void defineQueries();
+    void connectEvents();
+    void checkSchema() const;
+    static void reopen(Dataset *ds);
+};
+
+extern TDm *Dm;
