@@ -167,6 +167,7 @@ void Database::create(const QString &path)
             if (!line.trimmed().startsWith(QLatin1String("--")))
                 script += line + QLatin1Char('\n');
         QSqlQuery q(db);
+        db.transaction(); // one write to disk for the whole schema
         for (const QString &statement : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             if (statement.trimmed().isEmpty())
                 continue;
@@ -180,6 +181,7 @@ void Database::create(const QString &path)
                 throw error;
             }
         }
+        db.commit();
         q = QSqlQuery();
         db.close();
     }

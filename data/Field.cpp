@@ -17,6 +17,7 @@ QVariant dateFromText(const QString &text)
 {
     QString t = text;
     t.remove(QLatin1Char('_'));
+    t.remove(QLatin1Char(' '));
     const QString bare = t.trimmed();
     if (bare.isEmpty() || bare == QLatin1String("..") || bare == QLatin1String("//"))
         return {};

@@ -1,6 +1,7 @@
 #include "Money.h"
 
 #include <QLocale>
+#include <QtNumeric>
 
 std::optional<Money> Money::parse(const QString &text)
 {
@@ -16,9 +17,8 @@ std::optional<Money> Money::parse(const QString &text)
     qint64 whole = 0;
     int wholeDigits = 0;
     for (; i < t.size() && t[i].isDigit(); ++i, ++wholeDigits) {
-        if (whole > (std::numeric_limits<qint64>::max() / Scale - 9) / 10)
+        if (qMulOverflow(whole, qint64(10), &whole) || qAddOverflow(whole, qint64(t[i].digitValue()), &whole))
             return std::nullopt;
-        whole = whole * 10 + t[i].digitValue();
     }
     qint64 fraction = 0;
     int fractionDigits = 0;
@@ -33,7 +33,9 @@ std::optional<Money> Money::parse(const QString &text)
         return std::nullopt;
     for (int d = fractionDigits; d < 4; ++d)
         fraction *= 10;
-    const qint64 units = whole * Scale + fraction;
+    qint64 units = 0;
+    if (qMulOverflow(whole, Scale, &units) || qAddOverflow(units, fraction, &units))
+        return std::nullopt;
     return fromUnits(negative ? -units : units);
 }
 

@@ -1,0 +1,143 @@
+// Money and the row-filter language, without a database.
+#include "data/Dataset.h"
+#include "data/FilterExpression.h"
+#include "data/Money.h"
+
+#include <QtTest>
+
+namespace {
+
+// A dataset shell that only provides fields for the filter to resolve.
+class Fields : public Dataset
+{
+public:
+    Fields() : Dataset(nullptr, QStringLiteral("fields"))
+    {
+        addField(QStringLiteral("project_id"), FieldType::AutoInc);
+        addField(QStringLiteral("tovName"), FieldType::Text, 100);
+        addField(QStringLiteral("price"), FieldType::Money);
+        addField(QStringLiteral("project_begin"), FieldType::DateTime);
+        addField(QStringLiteral("isExports"), FieldType::Boolean);
+    }
+
+protected:
+    QVector<Row> fetch() override { return {}; }
+};
+
+bool matches(const QString &filter, const QHash<QString, QVariant> &row)
+{
+    static Fields fields;
+    auto expr = FilterExpression::parse(filter, [](const QString &c) { return fields.findField(c); });
+    return expr->matches([&row](const Field *f) { return row.value(f->name()); });
+}
+
+QHash<QString, QVariant> project(int id, const QString &name, qlonglong priceUnits)
+{
+    return {{"project_id", id}, {"tovName", name}, {"price", priceUnits},
+            {"project_begin", QDate(2011, 5, 5)}, {"isExports", true}};
+}
+
+} // namespace
+
+class TestDataValues : public QObject
+{
+    Q_OBJECT
+private slots:
+    void moneyParsesBothSeparatorsExactly()
+    {
+        QCOMPARE(Money::parse("1234.5678")->units(), 12345678LL);
+        QCOMPARE(Money::parse("1234,5678")->units(), 12345678LL);
+        QCOMPARE(Money::parse(" 12 ")->units(), 120000LL);
+        QCOMPARE(Money::parse("-0,0001")->units(), -1LL);
+        QCOMPARE(Money::parse(".5")->units(), 5000LL);
+        QCOMPARE(Money::parse("922337203685477.5807")->units(), 9223372036854775807LL);
+    }
+
+    void moneyRefusesWhatIsNoAmount()
+    {
+        for (const char *bad : {"", "abc", "1.23456", "1.2.3", "12a", "-", ",", "99999999999999999999"})
+            QVERIFY2(!Money::parse(QString::fromLatin1(bad)), bad);
+    }
+
+    void moneyTextHasNoTrailingZeros()
+    {
+        QCOMPARE(Money::fromUnits(12345678).toString(), QString("1234.5678"));
+        QCOMPARE(Money::fromUnits(100000).toString(), QString("10"));
+        QCOMPARE(Money::fromUnits(5000).toString(), QString("0.5"));
+        QCOMPARE(Money::fromUnits(-15000).toString(QChar(',')), QString("-1,5"));
+        QCOMPARE(Money::fromUnits(std::numeric_limits<qint64>::min()).toString(),
+                 QString("-922337203685477.5808"));
+        QCOMPARE(Money::parse(Money::fromUnits(-7).toString())->units(), -7LL);
+    }
+
+    void filterComparesQuotedNumbersAsNumbers()
+    {
+        const auto row = project(7, "Касса", 15005000); // 1500.5
+        QVERIFY(matches("project_id='7'", row));
+        QVERIFY(matches("project_id='007'", row));
+        QVERIFY(!matches("project_id='70'", row));
+        QVERIFY(matches("price>='1000'", row));
+        QVERIFY(matches("price<='1500.5'", row));
+        QVERIFY(!matches("price<'1500.5'", row));
+        QVERIFY(matches("price<>'0'", row));
+        QVERIFY(!matches("price='1500'", row)); // kopecks count
+        QVERIFY(matches("price > 9", row));
+    }
+
+    void filterLikeMatchesAnywhereIgnoringCase()
+    {
+        const auto row = project(1, "xАбвx", 0);
+        QVERIFY(matches("tovName LIKE '%абв%'", row));
+        QVERIFY(matches("tovName LIKE 'x%'", row));
+        QVERIFY(!matches("tovName LIKE 'А%'", row));
+        QVERIFY(matches("tovName LIKE 'x_бвx'", row));
+        QVERIFY(matches("tovName LIKE '%'", row));
+        QVERIFY(!matches("tovName LIKE '%.%'", row)); // regex characters are literal
+        QVERIFY(matches("tovName = 'XАБВX'", row));
+    }
+
+    void filterCombinesCriteria()
+    {
+        const auto row = project(3, "Тетрис", 999900);
+        QVERIFY(matches("tovName LIKE '%тет%' AND project_id='3' AND price>='99'", row));
+        QVERIFY(!matches("tovName LIKE '%тет%' AND project_id='4'", row));
+        QVERIFY(matches("project_id='4' OR project_id='3'", row));
+        QVERIFY(matches("(project_id='4' OR project_id='3') AND NOT price='0'", row));
+        QVERIFY(matches("project_begin >= '01.01.2011' AND isExports = 'True'", row));
+    }
+
+    void emptyValuesMatchNoComparison()
+    {
+        QHash<QString, QVariant> row{{"project_id", 1}, {"tovName", QVariant()}, {"price", QVariant()}};
+        QVERIFY(!matches("price<>'0'", row));
+        QVERIFY(!matches("tovName LIKE '%'", row));
+        QVERIFY(matches("price IS NULL", row));
+    }
+
+    void filterRefusesWhatDoesNotParse_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("apostrophe in value") << "tovName LIKE '%O'Brien%'";
+        QTest::newRow("unknown column") << "cost='1'";
+        QTest::newRow("open quote") << "tovName='abc";
+        QTest::newRow("number column, text value") << "price>='abc'";
+        QTest::newRow("missing value") << "project_id=";
+        QTest::newRow("dangling AND") << "project_id='1' AND";
+        QTest::newRow("unbalanced") << "(project_id='1'";
+    }
+
+    void filterRefusesWhatDoesNotParse()
+    {
+        QFETCH(QString, text);
+        try {
+            matches(text, project(1, "a", 0));
+            QFAIL("the filter was accepted");
+        } catch (const DataError &e) {
+            QCOMPARE(e.kind(), DataError::Kind::Filter);
+            QVERIFY(!e.text().isEmpty());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataValues)
+#include "test_data_values.moc"
