@@ -37,5 +37,6 @@ private:
     FieldLink *m_link;
     QVariant m_shown;     // the field value the text was last taken from
     bool m_pending = false; // the user typed text not yet in the row
+    bool m_writing = false; // writing the user's text into the row
     Dataset *m_flushTarget = nullptr;
 };

@@ -38,16 +38,17 @@ signals:
     void dblClick();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
-    void datasetChanged(Dataset::Change change);
+    void bindDataset();
     void applyWidths();
+    void saveWidths();
+    void restoreWidths();
     void applyGridStyle();
     void syncFromDataset();
+    void drawSingleLines();
 
     DatasetModel *m_model;
     QPointer<Dataset> m_dataset;
@@ -56,5 +57,5 @@ private:
     bool m_columnLines = true;
     bool m_rowLines = true;
     bool m_syncing = false;
-    bool m_pressedOnCell = false;
+    QVector<int> m_savedWidths;
 };

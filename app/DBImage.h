@@ -24,4 +24,5 @@ private:
     void showValue();
 
     FieldLink *m_link;
+    QByteArray m_bytes; // the picture shown
 };

@@ -36,10 +36,12 @@ public:
 private:
     void bind();
     void datasetChanged(Dataset::Change change);
+    void moveMarker();
 
     QPointer<DataSource> m_source;
     QPointer<Dataset> m_dataset;
     QList<GridColumn> m_columns;
     QVector<Field *> m_fields;
     QMetaObject::Connection m_connection;
+    int m_markedRow = -1; // the row the indicator marks
 };

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "data/Dataset.h"
+
 #include <QDialog>
 #include <QPointer>
 
-class Dataset;
 class QLineEdit;
 
 // The modal editor of one pending row of a shared dataset. It is hidden when
@@ -33,5 +34,4 @@ protected:
 
 private:
     QPointer<Dataset> m_dataset;
-    bool m_placed = false;
 };

@@ -1,0 +1,29 @@
+#include "app/Application.h"
+
+#include "app/Messages.h"
+#include "data/DataError.h"
+
+#include <exception>
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    // Exceptions must not cross the event loop: show the error and go on.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DataError &e) {
+        showStandardError(activeWindow(), e.text());
+    } catch (const std::exception &e) {
+        showStandardError(activeWindow(), QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        showStandardError(activeWindow(), QStringLiteral("Неизвестная ошибка"));
+    }
+    return false;
+}
+
+void initResources()
+{
+    // The library's resource files register themselves through this hook once
+    // they exist; nothing to do while there are none.
+}

@@ -1,0 +1,113 @@
+#include "app/DBEdit.h"
+
+#include "app/FieldLink.h"
+#include "data/Field.h"
+
+#include <QScopedValueRollback>
+
+DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent), m_link(new FieldLink(this))
+{
+    connect(m_link, &FieldLink::bindingChanged, this, &DBEdit::configure);
+    connect(m_link, &FieldLink::datasetChanged, this, &DBEdit::onChanged);
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::onTextEdited);
+    configure();
+}
+
+void DBEdit::setDataSource(DataSource *source) { m_link->setDataSource(source); }
+void DBEdit::setDataField(const QString &name) { m_link->setDataField(name); }
+DataSource *DBEdit::dataSource() const { return m_link->dataSource(); }
+QString DBEdit::dataField() const { return m_link->dataField(); }
+Field *DBEdit::field() const { return m_link->field(); }
+
+// Dates take the mask dd.mm.yyyy; text fields are bounded by their size.
+static QString qtMask(const QString &editMask)
+{
+    return editMask.isEmpty() ? QString() : QStringLiteral("99.99.9999;_");
+}
+
+void DBEdit::configure()
+{
+    const Field *f = field();
+    setInputMask(f ? qtMask(f->editMask()) : QString());
+    setMaxLength(f && f->type() == FieldType::Text && f->size() > 0 ? f->size() : 32767);
+    Dataset *ds = m_link->dataset();
+    if (f && !writesAtOnce() && ds != m_flushTarget) {
+        m_flushTarget = ds;
+        ds->registerFlush(this, [this, ds] {
+            if (m_link->dataset() == ds)
+                flush();
+        });
+    }
+    showValue();
+}
+
+bool DBEdit::writesAtOnce() const
+{
+    const Field *f = field();
+    return !f || f->type() == FieldType::Text || f->type() == FieldType::Memo;
+}
+
+void DBEdit::showValue()
+{
+    m_pending = false;
+    m_shown = m_link->value();
+    setText(m_link->displayText());
+    setReadOnly(!m_link->canWrite());
+}
+
+void DBEdit::onChanged(Dataset::Change change)
+{
+    if (m_writing)
+        return; // our own write: the text is already what the user typed
+    // A change of another field of the pending row keeps what the user is typing here.
+    if (change == Dataset::Change::Record && m_pending && m_link->value() == m_shown)
+        return;
+    showValue();
+}
+
+void DBEdit::onTextEdited(const QString &text)
+{
+    if (!m_link->canWrite())
+        return;
+    if (!writesAtOnce()) {
+        m_pending = true;
+        return;
+    }
+    {
+        const QScopedValueRollback<bool> writing(m_writing, true);
+        field()->setAsString(text);
+    }
+    m_shown = m_link->value();
+}
+
+bool DBEdit::isBlank() const
+{
+    if (inputMask().isEmpty())
+        return text().trimmed().isEmpty();
+    QString typed = displayText();
+    typed.remove(QLatin1Char('_')).remove(QLatin1Char('.'));
+    return typed.trimmed().isEmpty();
+}
+
+// Runs when the row is posted; a text that does not convert throws and the
+// post fails with the row still pending.
+void DBEdit::flush()
+{
+    if (!m_pending || !m_link->canWrite())
+        return;
+    if (isBlank())
+        field()->clear();
+    else
+        field()->setAsString(inputMask().isEmpty() ? text() : displayText());
+    m_pending = false;
+    m_shown = m_link->value();
+}
+
+void DBEdit::clearValue()
+{
+    if (m_link->canWrite())
+        field()->clear();
+    clear();
+    m_pending = false;
+    m_shown = m_link->value();
+}

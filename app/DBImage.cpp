@@ -1,0 +1,39 @@
+#include "app/DBImage.h"
+
+#include "app/FieldLink.h"
+#include "data/Field.h"
+
+#include <QImage>
+#include <QPixmap>
+
+DBImage::DBImage(QWidget *parent) : QLabel(parent), m_link(new FieldLink(this))
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setAlignment(Qt::AlignCenter);
+    setScaledContents(false);
+    connect(m_link, &FieldLink::bindingChanged, this, &DBImage::showValue);
+    connect(m_link, &FieldLink::datasetChanged, this, &DBImage::showValue);
+}
+
+void DBImage::setDataSource(DataSource *source) { m_link->setDataSource(source); }
+void DBImage::setDataField(const QString &name) { m_link->setDataField(name); }
+DataSource *DBImage::dataSource() const { return m_link->dataSource(); }
+QString DBImage::dataField() const { return m_link->dataField(); }
+
+bool DBImage::hasPicture() const
+{
+    return !pixmap().isNull();
+}
+
+void DBImage::showValue()
+{
+    const QByteArray bytes = m_link->value().toByteArray();
+    if (bytes == m_bytes && !bytes.isEmpty())
+        return;
+    m_bytes = bytes;
+    const QImage image = bytes.isEmpty() ? QImage() : QImage::fromData(bytes);
+    if (image.isNull())
+        clear();
+    else
+        setPixmap(QPixmap::fromImage(image));
+}

@@ -1,0 +1,63 @@
+#include "app/FieldLink.h"
+
+#include "data/Field.h"
+
+FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
+
+void FieldLink::setDataSource(DataSource *source)
+{
+    m_source = source;
+    rebind();
+}
+
+void FieldLink::setDataField(const QString &name)
+{
+    m_fieldName = name;
+    rebind();
+}
+
+void FieldLink::rebind()
+{
+    QObject::disconnect(m_connection);
+    m_dataset = m_source ? m_source->dataSet() : nullptr;
+    m_field = nullptr;
+    if (m_dataset)
+        m_connection = connect(m_dataset, &Dataset::changed, this, &FieldLink::datasetChanged);
+    emit bindingChanged();
+}
+
+Dataset *FieldLink::dataset() const
+{
+    return m_dataset;
+}
+
+Field *FieldLink::field() const
+{
+    if (!m_dataset || m_fieldName.isEmpty())
+        return nullptr;
+    if (!m_field)
+        m_field = m_dataset->findField(m_fieldName);
+    return m_field;
+}
+
+bool FieldLink::hasRow() const
+{
+    if (!field() || !m_dataset->isActive())
+        return false;
+    return m_dataset->isEditing() || m_dataset->recNo() >= 1;
+}
+
+QVariant FieldLink::value() const
+{
+    return hasRow() ? m_dataset->currentValue(m_field) : QVariant();
+}
+
+QString FieldLink::displayText() const
+{
+    return hasRow() ? m_field->displayText(m_dataset->currentValue(m_field)) : QString();
+}
+
+bool FieldLink::canWrite() const
+{
+    return field() && m_dataset->isEditing() && !m_field->isReadOnly();
+}

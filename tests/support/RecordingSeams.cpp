@@ -1,0 +1,83 @@
+#include "RecordingSeams.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QRegularExpression>
+
+namespace {
+
+template <typename T> T takeOr(QQueue<T> &queue, const T &fallback)
+{
+    return queue.isEmpty() ? fallback : queue.dequeue();
+}
+
+int pdfPageCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return int(QString::fromLatin1(file.readAll()).count(page));
+}
+
+} // namespace
+
+RecordingSeams::RecordingSeams()
+{
+    install();
+}
+
+void RecordingSeams::clear()
+{
+    notices.clear();
+    questions.clear();
+    errors.clear();
+    urls.clear();
+    programs.clear();
+    previewTitles.clear();
+    previewFiles.clear();
+    previewPages = 0;
+}
+
+void RecordingSeams::install()
+{
+    Seams &s = seams();
+    s.notice = [this](QWidget *, const QString &caption, const QString &text) {
+        notices.append({caption, text});
+    };
+    s.question = [this](QWidget *, const QString &caption, const QString &text) {
+        questions.append({caption, text});
+        return takeOr(answers, true);
+    };
+    s.errorBox = [this](QWidget *, const QString &text) { errors.append(text); };
+    s.openFileName = [this](QWidget *, const QString &, const QString &, const QString &) {
+        return takeOr(openFileAnswers, QString());
+    };
+    s.saveFileName = [this](QWidget *, const QString &, const QString &, const QString &) {
+        return takeOr(saveFileAnswers, QString());
+    };
+    s.existingDirectory = [this](QWidget *, const QString &, const QString &) {
+        return takeOr(directoryAnswers, QString());
+    };
+    s.preview = [this](QWidget *, const QString &title, std::function<void(QPrinter *)> render) {
+        const QString path = QStringLiteral("%1/preview%2.pdf").arg(m_dir.path()).arg(previewFiles.size() + 1);
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            render(&printer);
+        }
+        previewTitles.append(title);
+        previewFiles.append(path);
+        previewPages = pdfPageCount(path);
+    };
+    s.startProgram = [this](const QString &program, const QString &parameters) {
+        programs.append({program, parameters});
+        return startResult;
+    };
+    s.openUrl = [this](const QUrl &url) {
+        urls.append(url);
+        return openUrlResult;
+    };
+    s.screenWidth = [this] { return screenWidthValue; };
+}
