@@ -1,0 +1,120 @@
+#include "app/WindowSet.h"
+
+#include "app/Messages.h"
+#include "data/DataError.h"
+#include "data/UnitDM.h"
+#include "main/ImageList.h"
+#include "main/Unit_tr.h"
+#include "project/Unit_editTovars.h"
+#include "reference/Unit_Category.h"
+#include "reference/Unit_category_edit.h"
+#include "reference/Unit_ide.h"
+#include "reference/Unit_ide_edit.h"
+#include "reference/Unit_year.h"
+#include "reference/Unit_year_edit.h"
+#include "sales/Unit_orders_edit.h"
+#include "settings/Unit_about.h"
+#include "settings/Unit_config.h"
+
+#include <QApplication>
+
+// The pictures are compiled into the static library; registering them from
+// here keeps them linked into every program that creates the window set.
+static void registerPictures()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace {
+
+void bindWindowSet()
+{
+    frmMain->bindData();
+    frmCategory->bindData();
+    frmCatEdit->bindData();
+    frmYear->bindData();
+    frmYearEdit->bindData();
+    frmProjectEdit->bindData();
+    frmAbout->bindData();
+    frmOption->bindData();
+    frmOrdersEdit->bindData();
+    frmIde->bindData();
+    frmIdeEdit->bindData();
+}
+
+template <typename T> void destroy(T *&object)
+{
+    delete object;
+    object = nullptr;
+}
+
+} // namespace
+
+void createWindowSet(const QString &dbPath)
+{
+    registerPictures();
+    QApplication::setWindowIcon(applicationIcon());
+    frmMain = new TfrmMain;
+    try {
+        Dm = new TDm(dbPath);
+    } catch (...) {
+        destroyWindowSet();
+        throw;
+    }
+    // The other windows belong to the main window, so they open over it.
+    frmCategory = new TfrmCategory(frmMain);
+    frmCatEdit = new TfrmCatEdit(frmMain);
+    frmYear = new TfrmYear(frmMain);
+    frmYearEdit = new TfrmYearEdit(frmMain);
+    frmProjectEdit = new TfrmProjectEdit(frmMain);
+    frmAbout = new TfrmAbout(frmMain);
+    frmOption = new TfrmOption(frmMain);
+    frmOrdersEdit = new TfrmOrdersEdit(frmMain);
+    frmIde = new TfrmIde(frmMain);
+    frmIdeEdit = new TfrmIdeEdit(frmMain);
+    bindWindowSet();
+}
+
+void destroyWindowSet()
+{
+    // Windows first, so no bound control outlives the datasets it shows.
+    destroy(frmIdeEdit);
+    destroy(frmIde);
+    destroy(frmOrdersEdit);
+    destroy(frmOption);
+    destroy(frmAbout);
+    destroy(frmProjectEdit);
+    destroy(frmYearEdit);
+    destroy(frmYear);
+    destroy(frmCatEdit);
+    destroy(frmCategory);
+    destroy(frmMain);
+    destroy(Dm);
+}
+
+bool startWindowSet(const QString &dbPath)
+{
+    try {
+        createWindowSet(dbPath);
+        return true;
+    } catch (const DataError &error) {
+        showStandardError(nullptr, error.text());
+    } catch (const std::exception &error) {
+        showStandardError(nullptr, QString::fromLocal8Bit(error.what()));
+    }
+    return false;
+}
+
+int runProgram()
+{
+    if (!startWindowSet())
+        return 1;
+    frmMain->show();
+    const int code = QApplication::exec();
+    destroyWindowSet();
+    return code;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/WindowFrame.h"
+
+// The development years reference window.
+class TfrmYear : public ModalWindow
+{
+    Q_OBJECT
+public:
+    explicit TfrmYear(QWidget *parent = nullptr);
+    // Binds the controls to the data module's sources once Dm exists.
+    void bindData();
+};
+
+extern TfrmYear *frmYear;
