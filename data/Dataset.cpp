@@ -443,19 +443,63 @@ bool Dataset::passesFilter(const Row &row) const
     return m_filterExpr->matches([this, &row](const Field *f) { return rawValue(row, f); });
 }
 
-int Dataset::compareRows(int a, int b) const
+namespace {
+
+// A sort key computed once per row, so sorting compares plain numbers or
+// case-folded text instead of converting values at every comparison.
+struct SortKey {
+    bool empty = true;
+    qint64 number = 0;
+    QString text;
+};
+
+SortKey sortKeyOf(const QVariant &v, FieldType type)
 {
-    const Field *f = m_fields[m_sortField].get();
-    const int c = compareValues(rawValue(m_rows[a], f), rawValue(m_rows[b], f), f->type());
-    return m_sortDesc ? -c : c;
+    SortKey k;
+    if (isEmptyValue(v))
+        return k;
+    k.empty = false;
+    switch (type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Money:
+    case FieldType::Boolean:
+        k.number = v.toLongLong();
+        break;
+    case FieldType::DateTime:
+        k.number = (v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime()).toMSecsSinceEpoch();
+        break;
+    default:
+        k.text = v.toString().toCaseFolded();
+        break;
+    }
+    return k;
 }
+
+int compareKeys(const SortKey &a, const SortKey &b)
+{
+    if (a.empty || b.empty)
+        return a.empty == b.empty ? 0 : (a.empty ? -1 : 1);
+    if (a.number != b.number)
+        return a.number < b.number ? -1 : 1;
+    return a.text.compare(b.text);
+}
+
+} // namespace
 
 void Dataset::applySort()
 {
     if (m_sortField < 0)
         return;
-    std::stable_sort(m_view.begin(), m_view.end(),
-                     [this](int a, int b) { return compareRows(a, b) < 0; });
+    const Field *f = m_fields[m_sortField].get();
+    QVector<SortKey> keys(m_rows.size());
+    for (int i : std::as_const(m_view))
+        keys[i] = sortKeyOf(rawValue(m_rows[i], f), f->type());
+    const bool desc = m_sortDesc;
+    std::stable_sort(m_view.begin(), m_view.end(), [&keys, desc](int a, int b) {
+        const int c = compareKeys(keys[a], keys[b]);
+        return desc ? c > 0 : c < 0;
+    });
 }
 
 void Dataset::rebuildView(int keepRowIndex)

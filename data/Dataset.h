@@ -143,7 +143,6 @@ private:
     void flushEditors();
     void masterMoved();
     void checkBrowseMode();
-    int compareRows(int a, int b) const;
 
     Database *m_db;
     std::vector<std::unique_ptr<Field>> m_fields;

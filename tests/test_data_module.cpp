@@ -100,6 +100,19 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DataError, p->setSort("nosuch ASC"));
     }
 
+    void sortingComparesValuesNotTheirText()
+    {
+        Dataset *p = dm->tblProject;
+        p->setSort("price");
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Тетрис", "Зарплата", "Авансы", "Касса"}));
+        p->setSort("project_end DESC"); // empty dates sort below every date
+        QCOMPARE(p->displayTextAt(0, dm->tblProjecttovName), QString("Касса"));
+        QVERIFY(p->displayTextAt(3, dm->tblProjectproject_end).isEmpty());
+        p->setSort("project_begin");
+        QCOMPARE(names(p, dm->tblProjectproject_begin),
+                 QStringList({"10.01.2010", "01.03.2010", "01.02.2011", "05.05.2011"}));
+    }
+
     void aFilterThatDoesNotParseStaysOff()
     {
         Dataset *p = dm->tblProject;
