@@ -205,9 +205,14 @@ void TfrmMain::createPopup()
 
 void TfrmMain::bindData()
 {
-    gridCatalog->setDataSource(Dm->DsCategory);
-    gridAuto->setDataSource(Dm->DsTovar);
-    DBGrid1->setDataSource(Dm->DsOrders);
+    const QList<QPair<DBGrid *, DataSource *>> grids = {
+        {gridCatalog, Dm->DsCategory}, {gridAuto, Dm->DsTovar}, {DBGrid1, Dm->DsOrders}};
+    for (const auto &[grid, source] : grids) {
+        grid->setDataSource(source);
+        // A column without a width of its own takes its field's, known only now.
+        const QList<GridColumn> columns = grid->columns();
+        grid->setColumns(columns);
+    }
     DBImage1->setDataSource(Dm->DsTovar);
     DBTextAllCount->setDataSource(Dm->DsStatistic);
     DBTextAllPrice->setDataSource(Dm->DsStatistic);
