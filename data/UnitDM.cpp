@@ -32,10 +32,14 @@ const char *const kProjectRepSql =
     "  projects.datetime_update as datetimeupdate,\n"
     "  projects.path_repository as path_repository\n"
     "FROM\n"
-    "  category, years, projects, ide\n"
+    "  projects\n"
+    // Outer joins: a project without an IDE version, category or year still
+    // gets its sheet, with those values empty.
+    "  LEFT JOIN category ON category.cat_id = projects.cat_id\n"
+    "  LEFT JOIN years ON years.year_id = projects.year_id\n"
+    "  LEFT JOIN ide ON ide.version_id = projects.version_id\n"
     "WHERE\n"
-    "  ide.version_id = projects.version_id AND category.cat_id = projects.cat_id AND "
-    "years.year_id = projects.year_id AND projects.project_id = :project_id";
+    "  projects.project_id = :project_id";
 
 const char *const kOrdersRepSql = "SELECT\n"
                                   "  orders.order_id as order_id,\n"

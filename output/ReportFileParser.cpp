@@ -134,8 +134,10 @@ private:
         it.name = QStringLiteral("%1:%2").arg(m_band.name).arg(m_line);
         if (keyword("line")) {
             it.kind = ReportItem::Kind::Line;
-            const QPointF from(number(QStringLiteral("x1")), number(QStringLiteral("y1")));
-            it.rect = QRectF(from, QPointF(number(QStringLiteral("x2")), number(QStringLiteral("y2"))));
+            const qreal x1 = number(QStringLiteral("x1"));
+            const qreal y1 = number(QStringLiteral("y1"));
+            const qreal x2 = number(QStringLiteral("x2"));
+            it.rect = QRectF(QPointF(x1, y1), QPointF(x2, number(QStringLiteral("y2"))));
             if (keyword("width"))
                 it.penWidth = length(QStringLiteral("the line's width"));
         } else if (keyword("label")) {

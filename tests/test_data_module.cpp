@@ -404,9 +404,12 @@ private slots:
         dm->sqlProjectCat->open();
         QCOMPARE(dm->sqlProjectCat->recordCount(), 3);
         dm->sqlProjectRep->close();
-        dm->sqlProjectRep->params().set("project_id", "3"); // no IDE version: the join finds nothing
+        dm->sqlProjectRep->params().set("project_id", "3"); // no IDE version: still its row
         dm->sqlProjectRep->open();
-        QCOMPARE(dm->sqlProjectRep->recordCount(), 0);
+        QCOMPARE(dm->sqlProjectRep->recordCount(), 1);
+        QCOMPARE(dm->sqlProjectRep->fieldByName("tovName")->asString(), QString("Тетрис"));
+        QVERIFY(dm->sqlProjectRep->fieldByName("ide")->isNull());
+        QCOMPARE(dm->sqlProjectRep->fieldByName("catName")->asString(), QString("Игры"));
         dm->sqlProjectRep->close();
         dm->sqlProjectRep->params().set("project_id", "1");
         dm->sqlProjectRep->open();
