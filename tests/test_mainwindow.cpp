@@ -1,0 +1,559 @@
+// Start-up, the window set and the main window: browsing by category, the
+// width rule, the ordering, the panels bound to the data module.
+
+#include "app/Application.h"
+#include "app/DBControls.h"
+#include "app/DBGrid.h"
+#include "app/DatasetModel.h"
+#include "app/WindowSet.h"
+#include "data/UnitDM.h"
+#include "main/ImageList.h"
+#include "main/Unit_tr.h"
+#include "project/Unit_editTovars.h"
+#include "reference/Unit_Category.h"
+#include "reference/Unit_category_edit.h"
+#include "reference/Unit_ide.h"
+#include "reference/Unit_ide_edit.h"
+#include "reference/Unit_year.h"
+#include "reference/Unit_year_edit.h"
+#include "sales/Unit_orders_edit.h"
+#include "settings/Unit_about.h"
+#include "settings/Unit_config.h"
+#include "support/RecordingSeams.h"
+#include "support/TestDb.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpCreatesAndBindsTheWindowSet();
+    void windowsHaveTheirCaptionsAndSizes();
+    void runShowsTheMainWindowAndEndsWithIt();
+    void startUpFailsWithoutDatabase();
+    void startUpFailsOnMissingTable();
+    void picturesAreLoaded();
+
+    void showSortsByNameAndFiltersFirstCategory();
+    void widthFollowsScreen_data();
+    void widthFollowsScreen();
+    void clickOnCurrentCategoryReplacesSearch();
+    void arrowKeysInCategoryGridKeepTheFilter();
+    void emptyCategoryEmptiesThePanels();
+    void currentProjectFrameFollowsTheProject();
+    void longCategoryNameIsCutInGrid();
+    void statisticsFollowPostsAndDeletes();
+
+    void sortByCategoryFollowsKeys();
+    void directionResortsByLastColumn();
+    void orderSurvivesCategoryClick();
+    void descendingThenCodeGivesHighestFirst();
+
+    void shortcutsRunTheirCommands();
+    void openingCommandsShowTheirWindows_data();
+    void openingCommandsShowTheirWindows();
+    void enterSearchesAndEscClears();
+    void searchGroupStartsEmpty();
+
+private:
+    void start();
+    void showMain();
+    QStringList projectNames() const;
+    QStringList column(const QString &field) const;
+    void clickRow(DBGrid *grid, int row);
+
+    std::unique_ptr<TestDb> m_db;
+    std::unique_ptr<RecordingSeams> m_seams;
+    QString m_startDir;
+};
+
+void TestMainWindow::init()
+{
+    m_startDir = QDir::currentPath();
+    m_seams = std::make_unique<RecordingSeams>();
+    m_db = std::make_unique<TestDb>();
+    m_db->fillSample();
+}
+
+void TestMainWindow::cleanup()
+{
+    destroyWindowSet();
+    QDir::setCurrent(m_startDir);
+    m_db.reset();
+    m_seams.reset();
+}
+
+void TestMainWindow::start()
+{
+    createWindowSet(m_db->path());
+}
+
+void TestMainWindow::showMain()
+{
+    start();
+    frmMain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frmMain));
+}
+
+QStringList TestMainWindow::column(const QString &field) const
+{
+    QStringList values;
+    Dataset *projects = Dm->tblProject;
+    const Field *f = projects->fieldByName(field);
+    for (int row = 0; row < projects->recordCount(); ++row)
+        values << projects->displayTextAt(row, f);
+    return values;
+}
+
+QStringList TestMainWindow::projectNames() const
+{
+    return column(QStringLiteral("tovName"));
+}
+
+void TestMainWindow::clickRow(DBGrid *grid, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// --- start-up and the window set ---
+
+void TestMainWindow::startUpCreatesAndBindsTheWindowSet()
+{
+    start();
+    const QList<QWidget *> windows = {frmMain, frmCategory, frmCatEdit, frmYear, frmYearEdit,
+                                      frmProjectEdit, frmAbout, frmOption, frmOrdersEdit, frmIde,
+                                      frmIdeEdit};
+    for (QWidget *w : windows) {
+        QVERIFY(w);
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
+    QVERIFY(Dm && Dm->tblProject->isActive());
+
+    // Created before Dm, bound once it exists.
+    QCOMPARE(frmMain->gridCatalog->dataSource(), Dm->DsCategory);
+    QCOMPARE(frmMain->gridAuto->dataSource(), Dm->DsTovar);
+    QCOMPARE(frmMain->DBGrid1->dataSource(), Dm->DsOrders);
+    QCOMPARE(frmMain->DBImage1->dataSource(), Dm->DsTovar);
+    QCOMPARE(frmMain->DBTextAllCount->dataSource(), Dm->DsStatistic);
+    QCOMPARE(frmMain->DBTextAllSumm->dataSource(), Dm->DsStateOrders);
+    QCOMPARE(frmMain->DBCheckExports->dataSource(), Dm->DsTovar);
+
+    // The other windows open over the main window.
+    for (QWidget *w : windows.mid(1))
+        QCOMPARE(w->parentWidget(), frmMain);
+
+    destroyWindowSet();
+    QVERIFY(!frmMain && !Dm && !frmIdeEdit && !frmCategory);
+}
+
+void TestMainWindow::windowsHaveTheirCaptionsAndSizes()
+{
+    start();
+    struct Expected {
+        QWidget *window;
+        QString caption;
+        QSize size;
+        bool fixed;
+    };
+    const QList<Expected> expected = {
+        {frmCategory, QStringLiteral("Справочник \"Категории\""), {467, 481}, true},
+        {frmCatEdit, QStringLiteral("Редактирвоание категории"), {359, 190}, true},
+        {frmYear, QStringLiteral("Справочник \"Годы разработки\""), {531, 462}, true},
+        {frmYearEdit, QStringLiteral("Редактирование года разработки"), {438, 132}, false},
+        {frmProjectEdit, QStringLiteral("Редактирование проекта"), {878, 708}, true},
+        {frmAbout, QStringLiteral("О программе"), {718, 450}, true},
+        {frmOption, QStringLiteral("Настройки"), {473, 227}, true},
+        {frmOrdersEdit, QStringLiteral("Редактирование продажи"), {596, 303}, true},
+        {frmIde, QStringLiteral("Справочник \"Версия IDE\""), {531, 461}, true},
+        {frmIdeEdit, QStringLiteral("Редактирование версии IDE"), {439, 132}, true},
+    };
+    for (const Expected &e : expected) {
+        QCOMPARE(e.window->windowTitle(), e.caption);
+        // A window with a menu bar of its own is checked by its width only:
+        // where its designed height goes is the window's affair.
+        if (e.window->findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly))
+            QCOMPARE(e.window->width(), e.size.width());
+        else
+            QCOMPARE(e.window->size(), e.size);
+        QCOMPARE(e.window->minimumSize() == e.window->maximumSize(), e.fixed);
+        QVERIFY(!(e.window->windowFlags() & Qt::WindowMinimizeButtonHint)
+                == !(e.window == frmIde || e.window == frmIdeEdit));
+    }
+    QCOMPARE(frmMain->windowTitle(), QStringLiteral("Программа учета продаж программных проектов v1.0"));
+    QVERIFY(frmMain->minimumSize() != frmMain->maximumSize());
+}
+
+void TestMainWindow::runShowsTheMainWindowAndEndsWithIt()
+{
+    QDir::setCurrent(m_db->dir());
+    bool shownWithData = false;
+    QTimer::singleShot(0, this, [&] {
+        shownWithData = frmMain && frmMain->isVisible() && Dm
+                        && Dm->tblProject->filter() == QLatin1String("cat_id='1'");
+        frmMain->close();
+    });
+    QCOMPARE(runProgram(), 0);
+    QVERIFY(shownWithData);
+    QVERIFY(!frmMain && !Dm && !frmAbout);
+    QVERIFY(m_seams->errors.isEmpty());
+}
+
+void TestMainWindow::startUpFailsWithoutDatabase()
+{
+    QTemporaryDir empty;
+    QDir::setCurrent(empty.path());
+    QVERIFY(runProgram() != 0);
+    QCOMPARE(m_seams->errors.size(), 1);
+    QVERIFY(!m_seams->errors.first().isEmpty());
+    QVERIFY(!frmMain && !Dm && !frmCategory);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("db.mdb"))));
+}
+
+void TestMainWindow::startUpFailsOnMissingTable()
+{
+    m_db->exec(QStringLiteral("DROP TABLE ide"));
+    QVERIFY(!startWindowSet(m_db->path()));
+    QCOMPARE(m_seams->errors.size(), 1);
+    QVERIFY2(m_seams->errors.first().contains(QLatin1String("ide")), qPrintable(m_seams->errors.first()));
+    QVERIFY(!frmMain && !Dm);
+}
+
+void TestMainWindow::picturesAreLoaded()
+{
+    start();
+    for (int index : {0, 2, 3, 4, 5, 6, 7, 8, 9})
+        QVERIFY2(!imageListIcon(index).pixmap(16, 16).isNull(), qPrintable(QString::number(index)));
+    QVERIFY(imageListIcon(1).isNull());
+    QVERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(!frmMain->ToolBtnPrint->icon().isNull());
+}
+
+// --- browsing ---
+
+void TestMainWindow::showSortsByNameAndFiltersFirstCategory()
+{
+    showMain();
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("tovName"));
+    QCOMPARE(projectNames(), QStringList({"Авансы", "Зарплата", "Касса"}));
+    QCOMPARE(Dm->tblProject->recNo(), 1);
+    QCOMPARE(Dm->tblCategory->recNo(), 1);
+    QCOMPARE(frmMain->gridAuto->model()->rowCount(), 3);
+    QVERIFY(frmMain->mnuOrderAsc->isChecked());
+    QVERIFY(!frmMain->mnuOrderDesc->isChecked());
+}
+
+void TestMainWindow::widthFollowsScreen_data()
+{
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("rightFramesVisible");
+    QTest::newRow("1400") << 1400 << 1000 << false;
+    QTest::newRow("1403") << 1403 << 1000 << false;
+    QTest::newRow("1404") << 1404 << 1404 << true;
+    QTest::newRow("1920") << 1920 << 1404 << true;
+}
+
+void TestMainWindow::widthFollowsScreen()
+{
+    QFETCH(int, screen);
+    QFETCH(int, width);
+    QFETCH(bool, rightFramesVisible);
+    m_seams->screenWidthValue = screen;
+    showMain();
+    QCOMPARE(frmMain->frameGeometry().width(), width);
+    QCOMPARE(frmMain->frameGeometry().x() - frmMain->screen()->geometry().x(), (screen - width) / 2);
+
+    for (QGroupBox *frame : {frmMain->grpStatistic, frmMain->grpCurrent}) {
+        const QRect inWindow(frame->mapTo(frmMain, QPoint(0, 0)), frame->size());
+        QCOMPARE(frmMain->rect().contains(inWindow), rightFramesVisible);
+    }
+    // The screenshot box keeps its size either way.
+    QCOMPARE(frmMain->DBImage1->size(), QSize(400, 315));
+    QVERIFY(frmMain->rect().contains(QRect(frmMain->DBImage1->mapTo(frmMain, QPoint(0, 0)),
+                                           frmMain->DBImage1->size())));
+}
+
+void TestMainWindow::clickOnCurrentCategoryReplacesSearch()
+{
+    showMain();
+    Dataset *projects = Dm->tblProject;
+    projects->setFiltered(false);
+    projects->setFilter(QStringLiteral("tovName LIKE '%Тетрис%'"));
+    projects->setFiltered(true);
+    QCOMPARE(projectNames(), QStringList({"Тетрис"}));
+
+    clickRow(frmMain->gridCatalog, 0);
+    QCOMPARE(projects->filter(), QStringLiteral("cat_id='1'"));
+    QCOMPARE(projectNames(), QStringList({"Авансы", "Зарплата", "Касса"}));
+    QCOMPARE(projects->recNo(), 1);
+    QCOMPARE(Dm->tblCategory->recNo(), 1);
+
+    clickRow(frmMain->gridCatalog, 1);
+    QCOMPARE(projectNames(), QStringList({"Тетрис"}));
+    QCOMPARE(Dm->tblCategory->recNo(), 2);
+}
+
+void TestMainWindow::arrowKeysInCategoryGridKeepTheFilter()
+{
+    showMain();
+    clickRow(frmMain->gridCatalog, 0);
+    frmMain->gridCatalog->setFocus();
+    QTest::keyClick(frmMain->gridCatalog, Qt::Key_Down);
+    QCOMPARE(Dm->tblCategory->recNo(), 2);
+    QCOMPARE(Dm->tblProject->filter(), QStringLiteral("cat_id='1'"));
+    QCOMPARE(projectNames(), QStringList({"Авансы", "Зарплата", "Касса"}));
+}
+
+void TestMainWindow::emptyCategoryEmptiesThePanels()
+{
+    showMain();
+    QVERIFY(!frmMain->DBTextTovName->text().isEmpty());
+    QVERIFY(frmMain->DBCheckExports->isChecked());
+
+    clickRow(frmMain->gridCatalog, 2); // "Пустая"
+    QCOMPARE(Dm->tblProject->recordCount(), 0);
+    QCOMPARE(frmMain->gridAuto->model()->rowCount(), 0);
+    QCOMPARE(frmMain->DBGrid1->model()->rowCount(), 0);
+    QVERIFY(!frmMain->DBImage1->hasPicture());
+    QCOMPARE(frmMain->DBTextTovName->text(), QString());
+    QCOMPARE(frmMain->DBTextPrice->text(), QString());
+    QVERIFY(!frmMain->DBCheckExports->isChecked());
+    QVERIFY(!frmMain->DBCheckExportsDesc->isChecked());
+}
+
+void TestMainWindow::currentProjectFrameFollowsTheProject()
+{
+    showMain();
+    QCOMPARE(frmMain->DBTextTovName->text(), QStringLiteral("Авансы"));
+    QCOMPARE(frmMain->DBTextPrice->text(), Money::fromUnits(12345678).toDisplayString());
+    Dm->tblProject->last(); // "Касса": exported with its description, two sales
+    QCOMPARE(frmMain->DBTextTovName->text(), QStringLiteral("Касса"));
+    QVERIFY(frmMain->DBCheckExports->isChecked());
+    QVERIFY(frmMain->DBCheckExportsDesc->isChecked());
+    QCOMPARE(frmMain->DBGrid1->model()->rowCount(), 2);
+
+    // The boxes show the flags; they don't change them.
+    frmMain->DBCheckExportsDesc->click();
+    QVERIFY(frmMain->DBCheckExportsDesc->isChecked());
+    QCOMPARE(Dm->tblProject->state(), Dataset::State::Browse);
+}
+
+void TestMainWindow::longCategoryNameIsCutInGrid()
+{
+    const QString longName = QStringLiteral("Очень длинное название категории");
+    m_db->exec(QStringLiteral("UPDATE category SET catName = ? WHERE cat_id = 1"), {longName});
+    showMain();
+    const QAbstractItemModel *model = frmMain->gridAuto->model();
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Категория"));
+    QCOMPARE(model->data(model->index(0, 1)).toString(), longName.left(20));
+    // The category grid shows the whole name.
+    const QAbstractItemModel *categories = frmMain->gridCatalog->model();
+    QCOMPARE(categories->data(categories->index(0, 0)).toString(), longName);
+}
+
+void TestMainWindow::statisticsFollowPostsAndDeletes()
+{
+    showMain();
+    QCOMPARE(frmMain->DBTextAllCount->text(), QStringLiteral("4"));
+    const Money prices = Money::fromUnits(15005000 + 2500000 + 999900 + 12345678);
+    QCOMPARE(frmMain->DBTextAllPrice->text(), prices.toDisplayString());
+    const Money sales = Money::fromUnits(15005000 + 14000000 + 999900);
+    QCOMPARE(frmMain->DBTextAllSumm->text(), sales.toDisplayString());
+
+    Dataset *projects = Dm->tblProject;
+    projects->append();
+    Dm->tblProjecttovName->setAsString(QStringLiteral("Склад"));
+    Dm->tblProjectprice->setAsMoney(Money::fromRoubles(100));
+    projects->post();
+    QCOMPARE(frmMain->DBTextAllCount->text(), QStringLiteral("5"));
+    QCOMPARE(frmMain->DBTextAllPrice->text(), (prices + Money::fromRoubles(100)).toDisplayString());
+
+    QVERIFY(projects->locate(QStringLiteral("tovName"), QStringLiteral("Касса")));
+    QCOMPARE(Dm->tblOrders->recordCount(), 2);
+    const Money removed = Dm->tblOrderssumm->asMoney();
+    Dm->tblOrders->remove();
+    QCOMPARE(frmMain->DBTextAllSumm->text(), Money::fromUnits(sales.units() - removed.units()).toDisplayString());
+    projects->remove();
+    QCOMPARE(frmMain->DBTextAllCount->text(), QStringLiteral("4"));
+    QCOMPARE(frmMain->DBTextAllPrice->text(),
+             Money::fromUnits(prices.units() + Money::fromRoubles(100).units() - 15005000).toDisplayString());
+}
+
+// --- ordering ---
+
+void TestMainWindow::sortByCategoryFollowsKeys()
+{
+    // A category whose name sorts first but whose key is the highest.
+    m_db->exec(QStringLiteral("INSERT INTO category (catName) VALUES ('Аааа')"));
+    m_db->exec(QStringLiteral("INSERT INTO projects (cat_id, tovName, isExports, isExportsDesc)"
+                              " VALUES (4, 'Я-проект', 0, 0)"));
+    showMain();
+    Dm->tblProject->setFiltered(false);
+    frmMain->N5->trigger();
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("cat_id"));
+    QCOMPARE(column(QStringLiteral("cat_id")).last(), QStringLiteral("4"));
+    QCOMPARE(column(QStringLiteral("cat_id")).first(), QStringLiteral("1"));
+
+    frmMain->N14->trigger(); // year key, not the year's text
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("year_id"));
+}
+
+void TestMainWindow::directionResortsByLastColumn()
+{
+    showMain();
+    frmMain->mnuOrderDesc->trigger();
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("tovName DESC"));
+    QCOMPARE(projectNames(), QStringList({"Касса", "Зарплата", "Авансы"}));
+    QVERIFY(frmMain->mnuOrderDesc->isChecked());
+    QVERIFY(!frmMain->mnuOrderAsc->isChecked());
+
+    frmMain->N9->trigger(); // price keeps the direction
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("price DESC"));
+    QCOMPARE(projectNames(), QStringList({"Касса", "Авансы", "Зарплата"}));
+
+    frmMain->mnuOrderAsc->trigger();
+    QCOMPARE(Dm->tblProject->sort(), QStringLiteral("price ASC"));
+    QCOMPARE(projectNames(), QStringList({"Зарплата", "Авансы", "Касса"}));
+    QVERIFY(frmMain->mnuOrderAsc->isChecked());
+    // Choosing the checked direction again leaves it checked.
+    frmMain->mnuOrderAsc->trigger();
+    QVERIFY(frmMain->mnuOrderAsc->isChecked());
+}
+
+void TestMainWindow::orderSurvivesCategoryClick()
+{
+    showMain();
+    frmMain->mnuOrderDesc->trigger();
+    clickRow(frmMain->gridCatalog, 1);
+    clickRow(frmMain->gridCatalog, 0);
+    QCOMPARE(projectNames(), QStringList({"Касса", "Зарплата", "Авансы"}));
+    QCOMPARE(Dm->tblProject->recNo(), 1);
+}
+
+void TestMainWindow::descendingThenCodeGivesHighestFirst()
+{
+    showMain();
+    frmMain->mnuOrderDesc->trigger();
+    frmMain->mnuSortKod->trigger();
+    QCOMPARE(column(QStringLiteral("project_id")), QStringList({"4", "2", "1"}));
+    QCOMPARE(frmMain->gridAuto->model()->data(frmMain->gridAuto->model()->index(0, 0)).toString(),
+             QStringLiteral("4"));
+}
+
+// --- commands ---
+
+void TestMainWindow::shortcutsRunTheirCommands()
+{
+    showMain();
+    QCOMPARE(frmMain->mnuPrintSelect->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(frmMain->mnuDelete->shortcut(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(frmMain->mnuAdd->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QCOMPARE(frmMain->mnuEdit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    QCOMPARE(frmMain->mnuCategory->shortcut(), QKeySequence(Qt::Key_F1));
+    QCOMPARE(frmMain->mnuEdIzm->shortcut(), QKeySequence(Qt::Key_F2));
+
+    frmMain->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frmMain));
+    frmMain->gridAuto->setFocus();
+    QSignalSpy print(frmMain->mnuPrintSelect, &QAction::triggered);
+    QSignalSpy remove(frmMain->mnuDelete, &QAction::triggered);
+    QTest::keyClick(frmMain->gridAuto, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(print.size(), 1);
+    QTest::keyClick(frmMain->gridAuto, Qt::Key_Delete);
+    QCOMPARE(remove.size(), 1);
+    frmMain->ToolBtnPrint->click();
+    QCOMPARE(print.size(), 2);
+    frmMain->ToolBtnTovDel->click();
+    QCOMPARE(remove.size(), 2);
+}
+
+void TestMainWindow::openingCommandsShowTheirWindows_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("categories") << "mnuCategory" << "frmCategory";
+    QTest::newRow("years") << "mnuEdIzm" << "frmYear";
+    QTest::newRow("ide") << "mnuIde" << "frmIde";
+    QTest::newRow("settings") << "N11" << "frmOption";
+    QTest::newRow("about") << "N1" << "frmAbout";
+}
+
+void TestMainWindow::openingCommandsShowTheirWindows()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, window);
+    showMain();
+    QString shown;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            shown = dialog->objectName();
+            dialog->reject();
+        }
+    });
+    frmMain->findChild<QAction *>(action)->trigger();
+    QCOMPARE(shown, window);
+    // N11 is an item of the menu bar itself.
+    if (action == QLatin1String("N11"))
+        QVERIFY(frmMain->menuBar()->actions().contains(frmMain->N11));
+}
+
+void TestMainWindow::enterSearchesAndEscClears()
+{
+    showMain();
+    frmMain->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frmMain));
+    frmMain->editTovName->setFocus();
+    QSignalSpy search(frmMain->BtnSearch, &QPushButton::clicked);
+    QSignalSpy clear(frmMain->btnClear, &QPushButton::clicked);
+    QTest::keyClick(frmMain->editTovName, Qt::Key_Return);
+    QCOMPARE(search.size(), 1);
+    QTest::keyClick(frmMain->editTovName, Qt::Key_Escape);
+    QCOMPARE(clear.size(), 1);
+}
+
+void TestMainWindow::searchGroupStartsEmpty()
+{
+    showMain();
+    QCOMPARE(frmMain->cbPriceOpt->count(), 4);
+    const QStringList operators = {"=", ">=", "<=", "<>"};
+    for (int i = 0; i < operators.size(); ++i)
+        QCOMPARE(frmMain->cbPriceOpt->itemText(i), operators[i]);
+    QCOMPARE(frmMain->cbPriceOpt->currentText(), QStringLiteral(">="));
+    for (QComboBox *box : {frmMain->cbYear, frmMain->cbIde}) {
+        QVERIFY(!box->isEnabled());
+        QCOMPARE(box->count(), 0);
+        QVERIFY(!box->isEditable());
+    }
+    QVERIFY(!frmMain->checkYear->isChecked() && !frmMain->checkIde->isChecked());
+    for (QLineEdit *edit : {frmMain->editTovName, frmMain->EditKodProject, frmMain->editPrice})
+        QVERIFY(edit->text().isEmpty());
+}
+
+int main(int argc, char *argv[])
+{
+    TApplication app(argc, argv);
+    initResources();
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainwindow.moc"
