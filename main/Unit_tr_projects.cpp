@@ -3,24 +3,65 @@
 
 #include "main/Unit_tr.h"
 
-void TfrmMain::mnuAddClick(QObject *)
+#include "app/Messages.h"
+#include "data/UnitDM.h"
+#include "project/Unit_editTovars.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+bool projectsModifiable(QWidget *owner)
 {
-    // Built with the project commands.
+    if (Dm->tblProject->canModify())
+        return true;
+    showNotice(owner, QStringLiteral("Ошибка"), QStringLiteral("Нельзя модифицировать данные"));
+    return false;
 }
 
-void TfrmMain::mnuProjectCopyClick(QObject *)
+} // namespace
+
+void TfrmMain::mnuAddClick(QObject *)
 {
-    // Built with the project commands.
+    if (!projectsModifiable(this))
+        return;
+    Dm->tblProject->append();
+    frmProjectEdit->exec();
+}
+
+// The copy takes the values of the project current when the row is appended.
+void TfrmMain::mnuProjectCopyClick(QObject *sender)
+{
+    Dm->isCopy = true;
+    // A refused or failed add must not turn the next plain add into a copy.
+    const auto consumed = qScopeGuard([] { Dm->isCopy = false; });
+    mnuAddClick(sender);
 }
 
 void TfrmMain::mnuEditClick(QObject *)
 {
-    // Built with the project commands.
+    if (Dm->tblProject->recordCount() == 0) {
+        showNotice(this, QStringLiteral("Сообщение"), QStringLiteral("Отсутствуют проекты для редактирования"));
+        return;
+    }
+    if (!projectsModifiable(this))
+        return;
+    Dm->tblProject->edit();
+    frmProjectEdit->exec();
 }
 
+// The project goes with its sales, in one transaction: both or neither.
 void TfrmMain::mnuDeleteClick(QObject *)
 {
-    // Built with the project commands.
+    if (Dm->tblProject->recordCount() == 0) {
+        showNotice(this, QStringLiteral("Удаление проекта"), QStringLiteral("Отсутствуют проекты для удаления"));
+        return;
+    }
+    const QString question = QStringLiteral("Вы действительно хотите удалить проект \"")
+                             + Dm->tblProjecttovName->asString() + QStringLiteral("\"?");
+    if (!askDelete(this, question))
+        return;
+    Dm->deleteProjectWithOrders();
 }
 
 void TfrmMain::popTovarAddClick(QObject *sender) { mnuAddClick(sender); }
