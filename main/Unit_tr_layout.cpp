@@ -261,6 +261,7 @@ QGroupBox *TfrmMain::createCurrentFrame()
         {QStringLiteral("Экспорт описания:"), DBCheckExportsDesc}};
     for (const auto &[text, value] : rows) {
         QLabel *label = labelFor(text, value);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QFont bold = label->font();
         bold.setBold(true);
         label->setFont(bold);

@@ -56,6 +56,7 @@ private slots:
     void clickOnCurrentCategoryReplacesSearch();
     void arrowKeysInCategoryGridKeepTheFilter();
     void emptyCategoryEmptiesThePanels();
+    void noCategoriesListsNoProjects();
     void currentProjectFrameFollowsTheProject();
     void longCategoryNameIsCutInGrid();
     void statisticsFollowPostsAndDeletes();
@@ -338,6 +339,18 @@ void TestMainWindow::emptyCategoryEmptiesThePanels()
     QCOMPARE(frmMain->DBTextPrice->text(), QString());
     QVERIFY(!frmMain->DBCheckExports->isChecked());
     QVERIFY(!frmMain->DBCheckExportsDesc->isChecked());
+}
+
+void TestMainWindow::noCategoriesListsNoProjects()
+{
+    m_db->exec(QStringLiteral("DELETE FROM category"));
+    showMain();
+    QCOMPARE(Dm->tblProject->filter(), QStringLiteral("cat_id='0'"));
+    QCOMPARE(Dm->tblProject->recordCount(), 0);
+    QVERIFY(frmMain->isVisible());
+    QVERIFY(m_seams->errors.isEmpty());
+    clickRow(frmMain->gridCatalog, 0); // a click on no row changes nothing
+    QCOMPARE(Dm->tblProject->recordCount(), 0);
 }
 
 void TestMainWindow::currentProjectFrameFollowsTheProject()
