@@ -29,11 +29,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(t
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
 
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, &DBGrid::saveWidths);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        restoreWidths();
-        syncFromDataset();
-    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::syncFromDataset);
     connect(this, &QAbstractItemView::clicked, this, &DBGrid::cellClick);
     connect(this, &QAbstractItemView::doubleClicked, this, &DBGrid::dblClick);
     applyGridStyle();
@@ -57,7 +53,6 @@ Dataset *DBGrid::dataset() const
 
 void DBGrid::setColumns(const QList<GridColumn> &columns)
 {
-    m_savedWidths.clear();
     m_model->setColumns(columns);
     applyWidths();
 }
@@ -91,22 +86,6 @@ void DBGrid::applyWidths()
         }
         setColumnWidth(c, width);
     }
-}
-
-// A reset of the model rebuilds the header sections; the widths the user set survive it.
-void DBGrid::saveWidths()
-{
-    m_savedWidths.clear();
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        m_savedWidths.append(columnWidth(c));
-}
-
-void DBGrid::restoreWidths()
-{
-    if (m_savedWidths.size() != m_model->columnCount())
-        return;
-    for (int c = 0; c < m_savedWidths.size(); ++c)
-        setColumnWidth(c, m_savedWidths[c]);
 }
 
 void DBGrid::setStriped(bool on)

@@ -44,8 +44,6 @@ protected:
 private:
     void bindDataset();
     void applyWidths();
-    void saveWidths();
-    void restoreWidths();
     void applyGridStyle();
     void syncFromDataset();
     void drawSingleLines();
@@ -57,5 +55,4 @@ private:
     bool m_columnLines = true;
     bool m_rowLines = true;
     bool m_syncing = false;
-    QVector<int> m_savedWidths;
 };

@@ -32,12 +32,20 @@ void DatasetModel::bind()
     QObject::disconnect(m_connection);
     m_dataset = m_source ? m_source->dataSet() : nullptr;
     m_fields.clear();
-    for (const GridColumn &c : m_columns)
-        m_fields.append(m_dataset ? m_dataset->findField(c.field) : nullptr);
+    resolveFields();
     if (m_dataset)
         m_connection = connect(m_dataset, &Dataset::changed, this, &DatasetModel::datasetChanged);
     m_markedRow = m_dataset && m_dataset->isActive() ? m_dataset->recNo() - 1 : -1;
     endResetModel();
+}
+
+// A query dataset learns the fields it was not told about when it opens.
+void DatasetModel::resolveFields()
+{
+    m_fields.resize(m_columns.size());
+    for (int c = 0; c < m_columns.size(); ++c)
+        if (!m_fields[c] && m_dataset)
+            m_fields[c] = m_dataset->findField(m_columns[c].field);
 }
 
 void DatasetModel::datasetChanged(Dataset::Change change)
@@ -45,6 +53,7 @@ void DatasetModel::datasetChanged(Dataset::Change change)
     switch (change) {
     case Dataset::Change::Reset:
         beginResetModel();
+        resolveFields();
         m_markedRow = m_dataset->isActive() ? m_dataset->recNo() - 1 : -1;
         endResetModel();
         break;

@@ -35,6 +35,7 @@ public:
 
 private:
     void bind();
+    void resolveFields();
     void datasetChanged(Dataset::Change change);
     void moveMarker();
 
