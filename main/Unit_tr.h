@@ -217,6 +217,8 @@ private:
     void setWidthFromScreen();
     void sortBy(const QString &field);
     void setSortOrder(const QString &order, QAction *checked);
+    // Rows of the project list, as filtered now, marked for the HTML export.
+    int exportCount();
 };
 
 extern TfrmMain *frmMain;

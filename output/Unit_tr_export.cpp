@@ -2,7 +2,37 @@
 
 #include "main/Unit_tr.h"
 
+#include "app/Messages.h"
+#include "app/Seams.h"
+#include "data/UnitDM.h"
+#include "output/CatalogExport.h"
+
+#include <QCoreApplication>
+
 void TfrmMain::mnuExportCatClick(QObject *)
 {
-    // Built with the export command.
+    const QString chosen = seams().saveFileName(this, QString(), QString(),
+                                                QStringLiteral("HTML-страницы (*.html)"));
+    if (chosen.isEmpty())
+        return;
+    const int count = exportCount();
+    CatalogExport job(this, chosen, QCoreApplication::applicationDirPath());
+    try {
+        job.run(count);
+    } catch (const CatalogWriteError &e) {
+        // Files written before the failure stay; the page is not claimed written.
+        showStandardError(this, e.text());
+    }
+}
+
+int TfrmMain::exportCount()
+{
+    // Read by position rather than by walking the list, so the current row
+    // and every control bound to it stay where they are.
+    const Dataset *ds = Dm->tblProject;
+    int count = 0;
+    for (int row = 0, rows = ds->recordCount(); row < rows; ++row)
+        if (ds->valueAt(row, Dm->tblProjectisExports).toBool())
+            ++count;
+    return count;
 }

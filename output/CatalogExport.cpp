@@ -1,0 +1,130 @@
+#include "output/CatalogExport.h"
+
+#include "app/Messages.h"
+#include "data/Clock.h"
+#include "data/UnitDM.h"
+#include "output/HtmlCatalog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString Caption = QStringLiteral("Сохранение");
+
+// Writes the whole file or throws; a half-written file never replaces a good one.
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+HtmlCatalog::Project projectAt(const TDm &dm, int row, const QString &pictureFile)
+{
+    const Dataset *ds = dm.tblProject;
+    HtmlCatalog::Project p;
+    p.id = ds->valueAt(row, dm.tblProjectproject_id).toString();
+    p.name = ds->displayTextAt(row, dm.tblProjecttovName);
+    p.ide = ds->displayTextAt(row, dm.tblProjectstrIde);
+    p.year = ds->displayTextAt(row, dm.tblProjectstrYear);
+    p.updated = ds->displayTextAt(row, dm.tblProjectdatetime_update);
+    p.price = ds->displayTextAt(row, dm.tblProjectprice);
+    p.pictureFile = pictureFile;
+    p.withDescription = ds->valueAt(row, dm.tblProjectisExportsDesc).toBool();
+    if (p.withDescription)
+        p.description = ds->valueAt(row, dm.tblProjectdescription).toString();
+    return p;
+}
+
+} // namespace
+
+CatalogExport::CatalogExport(QWidget *parent, const QString &chosenFile, const QString &programFolder)
+    : m_parent(parent), m_programFolder(programFolder), m_moment(Clock::now())
+{
+    const QFileInfo chosen(chosenFile);
+    m_pageName = chosen.fileName();
+    const QString stamp = m_moment.toString(QStringLiteral("dd-MM-yyyy-HH-mm-ss"));
+    m_folder = QDir(chosen.absolutePath()).filePath(stamp);
+}
+
+QString CatalogExport::pagePath() const
+{
+    // ".html" is always appended, as the page has always been named.
+    return QDir(m_folder).filePath(m_pageName + QStringLiteral(".html"));
+}
+
+const QStringList &CatalogExport::supportFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("css/style.css"), QStringLiteral("css/jquery-ui.css"),
+        QStringLiteral("js/jquery.js"), QStringLiteral("js/jquery-ui.js"), QStringLiteral("js/my-js.js"),
+    };
+    return files;
+}
+
+bool CatalogExport::run(int count)
+{
+    if (!createFolders())
+        return false;
+    copySupportFiles();
+    writeFile(pagePath(), HtmlCatalog::encode(buildPage(count)));
+    return true;
+}
+
+bool CatalogExport::createFolders() const
+{
+    const QDir root(m_folder);
+    const struct {
+        QString path;
+        QString failure;
+    } folders[] = {
+        {m_folder, QStringLiteral("Ошибка создания директории для хранения отчета")},
+        {root.filePath(QStringLiteral("css")), QStringLiteral("Ошибка создания директории для хранения css")},
+        {root.filePath(QStringLiteral("images")), QStringLiteral("Ошибка создания директории для хранения images")},
+        {root.filePath(QStringLiteral("js")), QStringLiteral("Ошибка создания директории для хранения js")},
+    };
+    for (const auto &folder : folders) {
+        // mkdir refuses a folder that exists, so an earlier export is never written into.
+        if (!QDir().mkdir(folder.path)) {
+            showNotice(m_parent, Caption, folder.failure);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CatalogExport::copySupportFiles() const
+{
+    // A missing support file is left out; the page still refers to it.
+    const QDir data(QDir(m_programFolder).filePath(QStringLiteral("Data")));
+    const QDir target(m_folder);
+    for (const QString &file : supportFiles())
+        QFile::copy(data.filePath(file), target.filePath(file));
+}
+
+QStringList CatalogExport::buildPage(int count) const
+{
+    const TDm &dm = *Dm;
+    QStringList lines = HtmlCatalog::head(dm.tblCategorycatName->asString(), count, m_moment);
+    const QDir images(QDir(m_folder).filePath(QStringLiteral("images")));
+    const Dataset *ds = dm.tblProject;
+    const int rows = ds->recordCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!ds->valueAt(row, dm.tblProjectisExports).toBool())
+            continue;
+        QString pictureFile;
+        const QByteArray picture = ds->valueAt(row, dm.tblProjectscreenshots).toByteArray();
+        if (!picture.isEmpty()) {
+            // Written as its section is built, so every picture is on disk before the page.
+            pictureFile = HtmlCatalog::pictureFileName(ds->valueAt(row, dm.tblProjectproject_id).toString());
+            writeFile(images.filePath(pictureFile), picture);
+        }
+        HtmlCatalog::appendSection(lines, projectAt(dm, row, pictureFile));
+    }
+    lines += HtmlCatalog::tail();
+    return lines;
+}

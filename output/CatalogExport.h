@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <stdexcept>
+
+class QWidget;
+
+// A picture or the page could not be written; carries the text for the user.
+class CatalogWriteError : public std::runtime_error
+{
+public:
+    explicit CatalogWriteError(const QString &text)
+        : std::runtime_error(text.toStdString()), m_text(text) {}
+    QString text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// One export of the project list, as its filter and order leave it, into a
+// new folder named after the moment of the export beside the chosen file:
+// the page, its pictures and the support files from the program's Data folder.
+// The list is read row by row without moving it, so the bound controls stay put.
+class CatalogExport
+{
+public:
+    // chosenFile: the path picked in the save dialog (only its folder and
+    // name are used); programFolder: where the Data folder lies.
+    CatalogExport(QWidget *parent, const QString &chosenFile, const QString &programFolder);
+
+    // Writes the export with count as the number of projects the page announces.
+    // Returns false when a folder could not be created (the message was shown
+    // and nothing else was written). Throws CatalogWriteError when a picture or
+    // the page cannot be written.
+    bool run(int count);
+
+    QString exportFolder() const { return m_folder; }
+    QString pagePath() const;
+
+    // The support files, relative to the export folder and to the Data folder.
+    static const QStringList &supportFiles();
+
+private:
+    bool createFolders() const;
+    void copySupportFiles() const;
+    QStringList buildPage(int count) const;
+
+    QWidget *m_parent;
+    QString m_pageName;
+    QString m_programFolder;
+    QDateTime m_moment; // names the folder and dates the page
+    QString m_folder;
+};
