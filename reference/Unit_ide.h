@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/WindowFrame.h"
+#include "reference/ButtonBookWindow.h"
 
-// The IDE versions reference window.
-class TfrmIde : public ModalWindow
+// The IDE versions reference window; its grid is not striped.
+class TfrmIde : public ButtonBookWindow
 {
     Q_OBJECT
 public:

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "app/EditDialog.h"
-#include "data/Dataset.h"
+#include "reference/ReferenceEditDialog.h"
 
 // The IDE version editor.
-class TfrmIdeEdit : public EditDialog
+class TfrmIdeEdit : public ReferenceEditDialog
 {
     Q_OBJECT
 public:
     explicit TfrmIdeEdit(QWidget *parent = nullptr);
     // Binds the controls to the data module's sources once Dm exists.
     void bindData();
+
+    DBEdit *editIde;
 };
 
 extern TfrmIdeEdit *frmIdeEdit;

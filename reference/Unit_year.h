@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/WindowFrame.h"
+#include "reference/ButtonBookWindow.h"
 
 // The development years reference window.
-class TfrmYear : public ModalWindow
+class TfrmYear : public ButtonBookWindow
 {
     Q_OBJECT
 public:

@@ -1,11 +1,23 @@
 #include "reference/Unit_year_edit.h"
 
 #include "app/WindowFrame.h"
+#include "data/UnitDM.h"
 
 TfrmYearEdit *frmYearEdit = nullptr;
 
+namespace {
+const ReferenceEditTexts YearEditTexts{
+    QStringLiteral("Год:"),
+    QStringLiteral("ОК"),
+    QStringLiteral("Необходимо ввести год разработки"),
+    QStringLiteral("Годы разработки должны быть уникальными!"),
+};
+}
+
 TfrmYearEdit::TfrmYearEdit(QWidget *parent)
-    : EditDialog(QStringLiteral("Редактирование года разработки"), parent)
+    : ReferenceEditDialog(QStringLiteral("Редактирование года разработки"), YearEditTexts, "editYear",
+                          parent),
+      editYear(nameEdit)
 {
     setObjectName(QStringLiteral("frmYearEdit"));
     setWindowFrame(this, QSize(438, 132), WindowBorder::Sizeable);
@@ -13,4 +25,5 @@ TfrmYearEdit::TfrmYearEdit(QWidget *parent)
 
 void TfrmYearEdit::bindData()
 {
+    bindName(Dm->DsType, QStringLiteral("name"));
 }

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "app/EditDialog.h"
-#include "data/Dataset.h"
+#include "reference/ReferenceEditDialog.h"
 
 // The development year editor.
-class TfrmYearEdit : public EditDialog
+class TfrmYearEdit : public ReferenceEditDialog
 {
     Q_OBJECT
 public:
     explicit TfrmYearEdit(QWidget *parent = nullptr);
     // Binds the controls to the data module's sources once Dm exists.
     void bindData();
+
+    DBEdit *editYear;
 };
 
 extern TfrmYearEdit *frmYearEdit;
