@@ -3,7 +3,40 @@
 
 #include "main/Unit_tr.h"
 
+#include "app/Messages.h"
+#include "app/Seams.h"
+#include "data/UnitDM.h"
+
+namespace {
+
+const QString LaunchCaption = QStringLiteral("Запуск репозитория");
+
+} // namespace
+
+QString repositoryBrowserParameters(const QString &address, const QString &path)
+{
+    // Both values go in as stored: no trimming, no escaping.
+    return QStringLiteral("/command:repobrowser /path:\"svn://") + address + QLatin1Char('/') + path
+        + QStringLiteral("\" >> NUL");
+}
+
 void TfrmMain::gridAutoDblClick(QObject *)
 {
-    // Built with the repository commands.
+    if (Dm->tblConfigs->recordCount() <= 0)
+        return;
+    const QString path = Dm->tblProjectpath_repository->asString();
+    if (path.isEmpty())
+        return;
+    const QString address = Dm->tblConfigsrepository_ip->asString();
+    if (address.isEmpty()) {
+        showNotice(this, LaunchCaption, QStringLiteral("Не введен IP адрес репозитория"));
+        return;
+    }
+    const QString parameters = repositoryBrowserParameters(address, path);
+    const QString browser = Dm->tblConfigspath_TortoiseSVN->asString();
+    if (browser.isEmpty()) {
+        showNotice(this, LaunchCaption, QStringLiteral("Не введен путь к TortoiseSVN"));
+        return;
+    }
+    seams().startProgram(browser, parameters); // a failed start shows nothing
 }
