@@ -22,8 +22,13 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+// The pictures are compiled into the static library, whose own registration
+// the linker would drop: a program registers them here.
 void initResources()
 {
-    // The library's resource files register themselves through this hook once
-    // they exist; nothing to do while there are none.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(registered);
 }

@@ -12,6 +12,6 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
-// Registers the resources compiled into the static library (call once after
-// the application object exists; harmless when there are none).
+// Registers the pictures compiled into the static library (once; later calls
+// do nothing).
 void initResources();

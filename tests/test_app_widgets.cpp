@@ -415,6 +415,14 @@ private slots:
         QCOMPARE(rec->errors, QStringList{"Сбой"});
     }
 
+    void picturesAreRegisteredOnce()
+    {
+        initResources();
+        initResources();
+        QVERIFY(QFile::exists(":/icons/app-16.png"));
+        QVERIFY(!QImage(":/about.jpg").isNull());
+    }
+
     void mailLinkCarriesTheAddressAndTheSubject()
     {
         mailExec("a&b?c@example.org");
