@@ -12,6 +12,8 @@
 
 #include <QBuffer>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -413,6 +415,19 @@ private slots:
         showStandardError(nullptr, "Сбой");
         QCOMPARE(rec->notices.size(), 1);
         QCOMPARE(rec->errors, QStringList{"Сбой"});
+    }
+
+    void previewsAreRenderedToPdf()
+    {
+        seams().preview(nullptr, "Информация по выделенному товару", [](QPrinter *printer) {
+            QPainter painter(printer);
+            painter.drawText(100, 100, "Касса");
+            printer->newPage();
+            painter.drawText(100, 100, "Зарплата");
+        });
+        QCOMPARE(rec->previewTitles, QStringList{"Информация по выделенному товару"});
+        QCOMPARE(rec->previewPages, 2);
+        QVERIFY(QFileInfo(rec->previewFiles.value(0)).size() > 0);
     }
 
     void picturesAreRegisteredOnce()
