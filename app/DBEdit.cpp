@@ -59,8 +59,11 @@ void DBEdit::onChanged(Dataset::Change change)
 {
     if (m_writing)
         return; // our own write: the text is already what the user typed
-    // A change of another field of the pending row keeps what the user is typing here.
-    if (change == Dataset::Change::Record && m_pending && m_link->value() == m_shown)
+    // A change of another field of the pending row, or a reference list reloaded
+    // under it, keeps what the user is typing here.
+    const bool keepsRow = change == Dataset::Change::Record
+                          || (change == Dataset::Change::Reset && m_link->canWrite());
+    if (keepsRow && m_pending && m_link->value() == m_shown)
         return;
     showValue();
 }

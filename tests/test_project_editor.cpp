@@ -486,10 +486,18 @@ private slots:
         QFETCH(QString, window);
         openForAdd();
         typeInto(dlg->editNameTov, QStringLiteral("Пока не сохранён"));
+        typeInto(dlg->editPrice, QStringLiteral("15,25"));
+        typeInto(dlg->DBEdit2, QStringLiteral("01.12.2012"));
         QString opened;
         QTimer::singleShot(0, this, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             opened = modal ? modal->objectName() : QString();
+            // An entry added there reloads the list the editor's drop-down shows.
+            Dataset *book = window == QLatin1String("frmYear") ? static_cast<Dataset *>(Dm->tblYear)
+                                                               : Dm->tblCategory;
+            book->append();
+            book->fields()[1]->setAsString(QStringLiteral("2099")); // the name follows the key
+            book->post();
             if (auto *d = qobject_cast<QDialog *>(modal))
                 d->reject();
         });
@@ -500,6 +508,13 @@ private slots:
         QCOMPARE(opened, window);
         QCOMPARE(Dm->tblProject->state(), Dataset::State::Insert);
         QCOMPARE(dlg->editNameTov->text(), QStringLiteral("Пока не сохранён"));
+        QCOMPARE(dlg->editPrice->text(), QStringLiteral("15,25"));
+        QCOMPARE(dlg->DBEdit2->text(), QStringLiteral("01.12.2012"));
+        dlg->BitBtn1Click();
+        QVERIFY(rec->notices.isEmpty());
+        QCOMPARE(db->scalar(QStringLiteral("SELECT price || ' ' || project_end FROM projects"
+                                           " WHERE tovName = 'Пока не сохранён'")).toString(),
+                 QStringLiteral("152500 2012-12-01"));
     }
 };
 
