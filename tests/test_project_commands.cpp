@@ -111,6 +111,12 @@ private slots:
         QCOMPARE(Dm->tblProjecttovName->asString(), QStringLiteral("Новинка"));
         QCOMPARE(count("SELECT cat_id FROM projects WHERE tovName = 'Новинка'"), 3);
         QCOMPARE(Dm->sqlStatistic->fieldByName(QStringLiteral("allCountProject"))->asInteger(), 5);
+
+        // A copy asks for no current project either.
+        showCategory(3);
+        QCOMPARE(inModal([] { frmMain->popProjectCopyClick(); }), QStringLiteral("frmProjectEdit"));
+        QVERIFY(!Dm->isCopy);
+        QCOMPARE(Dm->tblProject->state(), Dataset::State::Browse);
     }
 
     void copyTakesTheCurrentProjectsValues()
