@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -70,14 +71,17 @@ int main(int argc, char **argv)
     seams.saveFileAnswers.enqueue(out.filePath(QStringLiteral("catalog")));
     QElapsedTimer timer;
     timer.start();
+    const std::clock_t cpuStart = std::clock();
     window.mnuExportCatClick(window.mnuExportCat);
     const double ms = timer.nsecsElapsed() / 1e6;
+    // The processor time tells the export's own cost apart from a busy machine.
+    const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
 
     int files = 0;
     qint64 bytes = 0;
     for (QDirIterator it(out.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext(); ++files)
         bytes += QFileInfo(it.next()).size();
-    std::printf("export of %d projects (%d with pictures): %.0f ms, %d files, %.1f MB%s\n", projects, pictures,
-                ms, files, bytes / 1e6, seams.errors.isEmpty() && seams.notices.isEmpty() ? "" : ", FAILED");
+    std::printf("export of %d projects (%d with pictures): %.0f ms (%.0f ms processor), %d files, %.1f MB%s\n",
+                projects, pictures, ms, cpuMs, files, bytes / 1e6, seams.errors.isEmpty() && seams.notices.isEmpty() ? "" : ", FAILED");
     return seams.errors.isEmpty() && seams.notices.isEmpty() ? 0 : 1;
 }

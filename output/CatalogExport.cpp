@@ -14,13 +14,32 @@ namespace {
 
 const QString Caption = QStringLiteral("Сохранение");
 
-// Writes the whole file or throws; a half-written file never replaces a good one.
-void writeFile(const QString &path, const QByteArray &bytes)
+[[noreturn]] void writeFailed(const QString &path, const QString &reason)
+{
+    throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                                .arg(QDir::toNativeSeparators(path), reason));
+}
+
+// The page: written whole or not at all, replacing a file of that name.
+void writePage(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
-                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+        writeFailed(path, file.errorString());
+}
+
+// A picture goes into the new images folder, where nothing can be in its way;
+// a plain write spares thousands of syncs to disk, and a failed one is removed.
+void writePicture(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        writeFailed(path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.remove();
+        writeFailed(path, reason);
+    }
 }
 
 HtmlCatalog::Project projectAt(const TDm &dm, int row, const QString &pictureFile)
@@ -71,7 +90,7 @@ bool CatalogExport::run(int count)
     if (!createFolders())
         return false;
     copySupportFiles();
-    writeFile(pagePath(), HtmlCatalog::encode(buildPage(count)));
+    writePage(pagePath(), HtmlCatalog::encode(buildPage(count)));
     return true;
 }
 
@@ -121,7 +140,7 @@ QStringList CatalogExport::buildPage(int count) const
         if (!picture.isEmpty()) {
             // Written as its section is built, so every picture is on disk before the page.
             pictureFile = HtmlCatalog::pictureFileName(ds->valueAt(row, dm.tblProjectproject_id).toString());
-            writeFile(images.filePath(pictureFile), picture);
+            writePicture(images.filePath(pictureFile), picture);
         }
         HtmlCatalog::appendSection(lines, projectAt(dm, row, pictureFile));
     }
