@@ -13,13 +13,6 @@ constexpr int ButtonWidth = 120;
 constexpr int Margin = 8;
 }
 
-QFont programFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 ReferenceBookWindow::ReferenceBookWindow(const QString &caption, const ReferenceListTexts &texts,
                                          QWidget *parent)
     : ModalWindow(caption, parent), m_texts(texts)
