@@ -76,12 +76,17 @@ int announcedCount(const QStringList &lines)
     return -1;
 }
 
+// The tree of an export; the support files copied from beside the test are
+// left out, since whether the build put them there is not the export's concern.
 QStringList filesUnder(const QString &folder)
 {
     QStringList out;
     QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(folder).relativeFilePath(it.next());
+    while (it.hasNext()) {
+        const QString path = QDir(folder).relativeFilePath(it.next());
+        if (!path.startsWith("css/") && !path.startsWith("js/"))
+            out << path;
+    }
     out.sort();
     return out;
 }
