@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 cmake -S . -B build
 cmake --build build -j2
 

@@ -5,6 +5,9 @@
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev
                 cmake g++ ccache make fonts-dejavu-core)
 
+# What the tests need besides: a browser that opens an exported HTML catalogue.
+TEST_PACKAGES=(chromium)
+
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'
 }
