@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -38,19 +39,34 @@ void fill(TestDb &db, int projects)
     db.exec("COMMIT");
 }
 
-// The median of several runs of one user action, with the list repainted.
-double medianMs(const std::function<void()> &action)
+struct Timing {
+    double wall; // from the click to the repainted list
+    double cpu;  // the program's own share, what a machine with no other load would see
+};
+
+double threadCpuMs()
 {
-    std::vector<double> runs;
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// The medians of several runs of one user action, with the list repainted.
+Timing measure(const std::function<void()> &action)
+{
+    std::vector<double> wall, cpu;
     for (int i = 0; i < 7; ++i) {
         QElapsedTimer timer;
+        const double cpuStart = threadCpuMs();
         timer.start();
         action();
         frmMain->gridAuto->viewport()->repaint();
-        runs.push_back(timer.nsecsElapsed() / 1e6);
+        wall.push_back(timer.nsecsElapsed() / 1e6);
+        cpu.push_back(threadCpuMs() - cpuStart);
     }
-    std::sort(runs.begin(), runs.end());
-    return runs[runs.size() / 2];
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
 } // namespace
@@ -66,25 +82,31 @@ int main(int argc, char **argv)
     frmMain->show();
     QApplication::processEvents();
 
-    std::printf("search over %d projects, click to repainted list (ms, median of 7)\n", projects);
-    auto row = [](const char *name, double ms) { std::printf("%-40s %8.1f\n", name, ms); };
+    std::printf("search over %d projects, click to repainted list (ms, median of 7; target 50)\n", projects);
+    std::printf("%-40s %8s %8s\n", "", "wall", "cpu");
+    auto row = [](const char *name, Timing t) { std::printf("%-40s %8.1f %8.1f\n", name, t.wall, t.cpu); };
 
     frmMain->editTovName->setText(QStringLiteral("ПРОЕКТ 99"));
-    row("name (upper case)", medianMs([] { frmMain->BtnSearch->click(); }));
+    row("name (upper case)", measure([] { frmMain->BtnSearch->click(); }));
     frmMain->editTovName->clear();
     frmMain->editPrice->setText(QStringLiteral("1000"));
-    row("price >= 1000", medianMs([] { frmMain->BtnSearch->click(); }));
+    row("price >= 1000", measure([] { frmMain->BtnSearch->click(); }));
     frmMain->editTovName->setText(QStringLiteral("проект 1"));
     frmMain->checkYear->setChecked(true);
     frmMain->checkIde->setChecked(true);
     frmMain->cbIde->setCurrentIndex(2);
-    row("name, year, IDE and price", medianMs([] { frmMain->BtnSearch->click(); }));
+    row("name, year, IDE and price", measure([] { frmMain->BtnSearch->click(); }));
     frmMain->editTovName->setText(QStringLiteral("O'Neil"));
-    row("name with an apostrophe, nothing found", medianMs([] { frmMain->BtnSearch->click(); }));
+    row("name with an apostrophe, nothing found", measure([] { frmMain->BtnSearch->click(); }));
     frmMain->checkIde->setChecked(false);
     frmMain->btnClear->click();
-    row("no criterion: every project", medianMs([] { frmMain->BtnSearch->click(); }));
-    row("clear: back to the category", medianMs([] { frmMain->btnClear->click(); }));
+    row("no criterion: every project", measure([] { frmMain->BtnSearch->click(); }));
+    row("clear: back to the category", measure([] { frmMain->btnClear->click(); }));
+    // Where the time of a search goes: the data layer's two filter switches.
+    Dataset *list = Dm->tblProject;
+    row("  of which: filter off", measure([list] { list->setFiltered(false); }));
+    list->setFilter(QStringLiteral("tovName LIKE '%проект 99%'"));
+    row("  of which: name filter on", measure([list] { list->setFiltered(true); }));
     std::printf("errors shown: %d\n", int(seams.errors.size()));
 
     destroyWindowSet();

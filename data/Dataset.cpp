@@ -3,6 +3,7 @@
 #include "Database.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -401,7 +402,7 @@ void Dataset::setFiltered(bool on)
     m_filtered = on;
     m_filterExpr = std::move(expr);
     if (isActive()) {
-        rebuildView();
+        rebuildView(-1, true);
         m_pos = m_view.isEmpty() ? -1 : 0;
         m_bof = true;
         m_eof = m_view.isEmpty();
@@ -502,14 +503,33 @@ void Dataset::applySort()
     });
 }
 
-void Dataset::rebuildView(int keepRowIndex)
+void Dataset::rebuildView(int keepRowIndex, bool onlyFilterChanged)
 {
+    if (!onlyFilterChanged)
+        m_order.clear();
+    // A filter change on a sorted list filters the rows in their kept order
+    // rather than sorting the result again. Lookup values follow another
+    // dataset, so their order is never kept.
+    const bool keepOrder = onlyFilterChanged && m_sortField >= 0
+                           && m_fields[m_sortField]->type() != FieldType::Lookup;
+    if (keepOrder && m_order.size() != m_rows.size()) {
+        m_view.resize(m_rows.size());
+        std::iota(m_view.begin(), m_view.end(), 0);
+        applySort();
+        m_order = m_view;
+    }
     m_view.clear();
     m_view.reserve(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i)
-        if (passesFilter(m_rows[i]))
-            m_view.append(i);
-    applySort();
+    if (keepOrder) {
+        for (int i : std::as_const(m_order))
+            if (passesFilter(m_rows[i]))
+                m_view.append(i);
+    } else {
+        for (int i = 0; i < m_rows.size(); ++i)
+            if (passesFilter(m_rows[i]))
+                m_view.append(i);
+        applySort();
+    }
     if (keepRowIndex >= 0) {
         const int pos = m_view.indexOf(keepRowIndex);
         if (pos >= 0) {

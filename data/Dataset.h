@@ -134,7 +134,9 @@ protected:
 private:
     QVariant rawValue(const Row &row, const Field *field) const;
     QVariant lookedUp(const Row &row, const Field *field) const;
-    void rebuildView(int keepRowIndex = -1);
+    // onlyFilterChanged: the rows and the sort are as they were, so the order
+    // of every row, once computed, is reused instead of sorting again.
+    void rebuildView(int keepRowIndex = -1, bool onlyFilterChanged = false);
     bool passesFilter(const Row &row) const;
     void applySort();
     void setCurrent(int viewPos, bool notify = true);
@@ -165,6 +167,7 @@ private:
     QString m_sortText;
     int m_sortField = -1;
     bool m_sortDesc = false;
+    QVector<int> m_order;  // every row in sort order; empty until a filter change needs it
 
     QVector<QPair<QPointer<QObject>, std::function<void()>>> m_flushers;
 

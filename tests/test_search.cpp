@@ -51,6 +51,7 @@ private slots:
     void keyFilterLetsOnlyDigits();
     void clearRestoresTheCategory();
     void categoryClickReplacesTheSearch();
+    void searchKeepsTheOrder();
 
 private:
     void check(QCheckBox *box, bool on) { box->setChecked(on); }
@@ -394,6 +395,50 @@ void TestSearch::categoryClickReplacesTheSearch()
     QCOMPARE(filter(), QStringLiteral("cat_id='2'"));
     QCOMPARE(frmMain->editTovName->text(), QStringLiteral("а"));
     QCOMPARE(Dm->tblProject->recNo(), 1);
+}
+
+void TestSearch::searchKeepsTheOrder()
+{
+    const QStringList byName = {QStringLiteral("O'Neil Бухучёт"), QStringLiteral("Авансы"),
+                                QStringLiteral("Бухгалтерия предприятия"), QStringLiteral("Зарплата"),
+                                QStringLiteral("Касса"), QStringLiteral("Тетрис"), QStringLiteral("Шахматы")};
+    search();
+    QCOMPARE(listedNames(), byName);
+    frmMain->editTovName->setText(QStringLiteral("а"));
+    search();
+    QCOMPARE(listedNames(), (QStringList{QStringLiteral("Авансы"), QStringLiteral("Бухгалтерия предприятия"),
+                                         QStringLiteral("Зарплата"), QStringLiteral("Касса"), QStringLiteral("Шахматы")}));
+
+    // A project saved meanwhile takes its place by name.
+    Dm->tblProject->append();
+    Dm->tblProjecttovName->setAsString(QStringLiteral("Банк"));
+    Dm->tblProject->post();
+    frmMain->editTovName->clear();
+    search();
+    QStringList withNew = byName;
+    withNew.insert(2, QStringLiteral("Банк"));
+    QCOMPARE(listedNames(), withNew);
+    QVERIFY(Dm->tblProject->locate("tovName", QStringLiteral("Банк")));
+    Dm->tblProject->edit();
+    Dm->tblProjecttovName->setAsString(QStringLiteral("Яблоко"));
+    Dm->tblProject->post();
+    search();
+    QCOMPARE(listedNames().last(), QStringLiteral("Яблоко"));
+    QVERIFY(Dm->tblProject->locate("tovName", QStringLiteral("Яблоко")));
+    Dm->tblProject->edit();
+    Dm->tblProjecttovName->setAsString(QStringLiteral("Банк"));
+    Dm->tblProject->post();
+
+    // Another order holds across the following searches.
+    frmMain->mnuOrderDescClick(frmMain->mnuOrderDesc);
+    frmMain->editTovName->setText(QStringLiteral("б"));
+    search();
+    QCOMPARE(listedNames(), (QStringList{QStringLiteral("Бухгалтерия предприятия"), QStringLiteral("Банк"),
+                                         QStringLiteral("O'Neil Бухучёт")}));
+    frmMain->btnClearClick(frmMain->btnClear);
+    QCOMPARE(listedNames(), (QStringList{QStringLiteral("Касса"), QStringLiteral("Зарплата"),
+                                         QStringLiteral("Бухгалтерия предприятия"), QStringLiteral("Банк"),
+                                         QStringLiteral("Авансы")}));
 }
 
 QTEST_MAIN(TestSearch)
