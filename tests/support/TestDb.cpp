@@ -36,24 +36,29 @@ QString TestDb::path() const
     return m_dir.filePath(QStringLiteral("db.mdb"));
 }
 
-void TestDb::exec(const QString &sql, const QVariantList &values) const
+namespace {
+
+QSqlQuery run(const QString &connection, const QString &sql, const QVariantList &values)
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection));
+    QSqlQuery q(QSqlDatabase::database(connection));
     q.prepare(sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
         throw std::runtime_error((sql + QLatin1String(": ") + q.lastError().text()).toStdString());
+    return q;
+}
+
+} // namespace
+
+void TestDb::exec(const QString &sql, const QVariantList &values) const
+{
+    run(m_connection, sql, values);
 }
 
 QVariant TestDb::scalar(const QString &sql, const QVariantList &values) const
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection));
-    q.prepare(sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw std::runtime_error((sql + QLatin1String(": ") + q.lastError().text()).toStdString());
+    QSqlQuery q = run(m_connection, sql, values);
     return q.next() ? q.value(0) : QVariant();
 }
 
