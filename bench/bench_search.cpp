@@ -2,7 +2,7 @@
 // "Найти" to the repainted project list. Not run by CTest:
 //   QT_QPA_PLATFORM=offscreen build/bench_search [projects]
 #include "app/DBGrid.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"

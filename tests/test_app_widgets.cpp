@@ -1,6 +1,6 @@
 // The data-bound widgets, the modal editing dialog, the message boxes and the
 // application's last-resort error box.
-#include "app/Application.h"
+#include "program/Application.h"
 #include "app/DBControls.h"
 #include "app/EditDialog.h"
 #include "app/Messages.h"

@@ -1,11 +1,11 @@
 // Start-up, the window set and the main window: browsing by category, the
 // width rule, the ordering, the panels bound to the data module.
 
-#include "app/Application.h"
+#include "program/Application.h"
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
 #include "app/DatasetModel.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/ImageList.h"
 #include "main/Unit_tr.h"

@@ -1,7 +1,7 @@
 // Printed output: the banded report renderer, the report project files, the
 // project sheet and the catalogue print, rendered to PDF through the preview
 // seam and read back as text (pdftotext) and as pictures (pdftoppm).
-#include "app/Application.h"
+#include "program/Application.h"
 #include "data/Clock.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"

@@ -5,7 +5,7 @@
 #include "support/TestDb.h"
 
 #include "app/DBControls.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "project/Unit_editTovars.h"

@@ -3,7 +3,7 @@
 
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "reference/Unit_Category.h"

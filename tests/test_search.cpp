@@ -1,7 +1,7 @@
 // The search group "Отбор данных" of the main window: the expression it puts
 // on the project list, its drop-downs, clear, double click and key filter.
 #include "app/DBGrid.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"

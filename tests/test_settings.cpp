@@ -1,7 +1,7 @@
 // The settings dialog, the repository launch and the about window's mail link.
 #include "app/DBEdit.h"
 #include "app/Unit_class.h"
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "settings/Unit_about.h"

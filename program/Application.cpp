@@ -1,4 +1,4 @@
-#include "app/Application.h"
+#include "program/Application.h"
 
 #include "app/Messages.h"
 #include "data/DataError.h"

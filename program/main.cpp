@@ -1,5 +1,5 @@
-#include "app/Application.h"
-#include "app/WindowSet.h"
+#include "program/Application.h"
+#include "program/WindowSet.h"
 
 int main(int argc, char *argv[])
 {

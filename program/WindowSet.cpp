@@ -1,4 +1,4 @@
-#include "app/WindowSet.h"
+#include "program/WindowSet.h"
 
 #include "app/Messages.h"
 #include "data/DataError.h"
