@@ -16,5 +16,5 @@ struct CatalogComponents {
 
 CatalogComponents catalogComponents(TfrmMain *window);
 
-// Reports/Catalog.rav beside the program.
+// Reports/Catalog.rav in the support folder.
 QString catalogProjectFile();

@@ -6,8 +6,7 @@
 #include "app/Seams.h"
 #include "data/UnitDM.h"
 #include "output/CatalogExport.h"
-
-#include <QCoreApplication>
+#include "output/SupportFolder.h"
 
 void TfrmMain::mnuExportCatClick(QObject *)
 {
@@ -16,7 +15,7 @@ void TfrmMain::mnuExportCatClick(QObject *)
     if (chosen.isEmpty())
         return;
     const int count = exportCount();
-    CatalogExport job(this, chosen, QCoreApplication::applicationDirPath());
+    CatalogExport job(this, chosen, supportFolder());
     try {
         job.run(count);
     } catch (const CatalogWriteError &e) {

@@ -9,16 +9,16 @@
 #include "output/ReportConnection.h"
 #include "output/ReportProject.h"
 #include "output/ReportSystem.h"
+#include "output/SupportFolder.h"
 #include "output/Unit_report_selected.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QPrinter>
 #include <memory>
 
 QString catalogProjectFile()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Reports/Catalog.rav"));
+    return QDir(supportFolder()).filePath(QStringLiteral("Reports/Catalog.rav"));
 }
 
 CatalogComponents catalogComponents(TfrmMain *window)

@@ -5,6 +5,9 @@
 #include "data/UnitDM.h"
 #include "main/ImageList.h"
 #include "main/Unit_tr.h"
+#include "output/SupportFolder.h"
+#include "program/ConsoleMessages.h"
+#include "program/UserCatalogue.h"
 #include "project/Unit_editTovars.h"
 #include "reference/Unit_Category.h"
 #include "reference/Unit_category_edit.h"
@@ -17,6 +20,8 @@
 #include "settings/Unit_config.h"
 
 #include <QApplication>
+#include <QTextStream>
+#include <QTimer>
 
 // The pictures are compiled into the static library; registering them from
 // here keeps them linked into every program that creates the window set.
@@ -109,11 +114,43 @@ bool startWindowSet(const QString &dbPath)
     return false;
 }
 
-int runProgram()
+namespace {
+
+// The database a start opens: db.mdb in the working directory, or the user's
+// own catalogue. Empty when that could not be prepared (the error is shown).
+QString databaseToOpen(const StartOptions &options, bool *created)
 {
-    if (!startWindowSet())
+    if (!options.userCatalogue)
+        return QStringLiteral("db.mdb");
+    try {
+        const UserCatalogue catalogue = prepareUserCatalogue();
+        *created = catalogue.created;
+        return catalogue.path;
+    } catch (const DataError &error) {
+        showStandardError(nullptr, error.text());
+    }
+    return QString();
+}
+
+} // namespace
+
+int runProgram(const StartOptions &options)
+{
+    if (options.smokeTest)
+        useConsoleMessages();
+    bool created = false;
+    const QString dbPath = databaseToOpen(options, &created);
+    if (dbPath.isEmpty() || !startWindowSet(dbPath))
         return 1;
     frmMain->show();
+    if (created) // over the main window, once the loop runs
+        QTimer::singleShot(0, frmMain, [dbPath] {
+            showNotice(frmMain, QStringLiteral("Сообщение"), userCatalogueCreatedText(dbPath));
+        });
+    if (options.smokeTest) {
+        QTextStream(stderr) << "support files: " << supportFolder() << Qt::endl;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
     const int code = QApplication::exec();
     destroyWindowSet();
     return code;

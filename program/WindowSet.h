@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program/StartOptions.h"
+
 #include <QString>
 
 // The program's long-lived objects. They are created in a fixed order: the
@@ -19,7 +21,8 @@ void destroyWindowSet();
 // the standard error box and returns false, with nothing created.
 bool startWindowSet(const QString &dbPath = QStringLiteral("db.mdb"));
 
-// The whole run: start-up, the main window shown (its show handler runs),
-// the event loop until the main window closes, the window set destroyed.
-// Returns the exit code, non-zero when start-up failed.
-int runProgram();
+// The whole run: start-up on the database the options name (the user's own
+// catalogue is created on first use, with a notice), the main window shown
+// (its show handler runs), the event loop until the main window closes, the
+// window set destroyed. Returns the exit code, non-zero when start-up failed.
+int runProgram(const StartOptions &options = {});

@@ -5,8 +5,13 @@
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev
                 cmake g++ ccache make fonts-dejavu-core)
 
-# What the tests need besides: a browser that opens an exported HTML catalogue.
-TEST_PACKAGES=(chromium)
+# What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
+# cpack uses to find the package's library dependencies.
+PACKAGE_PACKAGES=(dpkg-dev file)
+
+# What the tests need besides: a browser that opens an exported HTML catalogue;
+# the package build and the validators of its menu entry and metainfo.
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'
