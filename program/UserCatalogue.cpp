@@ -11,7 +11,7 @@ UserCatalogue prepareUserCatalogue()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
-        throw DataError(QStringLiteral("Не удалось создать папку данных пользователя \"%1\".")
+        throw DataError(QStringLiteral("Не удалось создать папку данных пользователя «%1».")
                             .arg(QDir::toNativeSeparators(folder)));
     UserCatalogue catalogue;
     catalogue.path = QDir(folder).filePath(QStringLiteral("db.mdb"));
@@ -26,6 +26,7 @@ UserCatalogue prepareUserCatalogue()
 QString userCatalogueCreatedText(const QString &path)
 {
     return QStringLiteral("Создан новый пустой каталог:\n%1\n\n"
+                          "Заполните справочники (меню «Справочники») и добавляйте проекты. "
                           "При запуске из меню программа открывает этот каталог.")
         .arg(QDir::toNativeSeparators(path));
 }
