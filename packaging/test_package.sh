@@ -9,6 +9,11 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# 77: skipped (tools/deps.sh lists the packages that bring these).
+for tool in cpack dpkg-deb dpkg-shlibdeps file desktop-file-validate appstreamcli; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 \
   || { cat "$work/cpack.log"; fail "cpack could not build the package"; }
 deb=$(echo "$work"/out/*.deb)
