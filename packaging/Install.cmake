@@ -12,7 +12,7 @@ set(PROJECTSALES_HOMEPAGE "https://example.org/projectsales/" CACHE STRING
 # The program finds its share folder from its own location, so an installed
 # tree works wherever it is unpacked.
 file(RELATIVE_PATH SUPPORT_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
-     ${CMAKE_INSTALL_PREFIX}/${PROJECTSALES_SHARE_DIR})
+     ${CMAKE_INSTALL_FULL_DATADIR}/projectsales)
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/output/SupportFolder.cpp APPEND PROPERTY
              COMPILE_DEFINITIONS SUPPORT_FOLDER_FROM_PROGRAM="${SUPPORT_FROM_PROGRAM}")
 
