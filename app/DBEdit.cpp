@@ -1,9 +1,12 @@
 #include "app/DBEdit.h"
 
 #include "app/FieldLink.h"
+#include "app/Messages.h"
 #include "data/Field.h"
 
+#include <QFocusEvent>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 DBEdit::DBEdit(QWidget *parent) : QLineEdit(parent), m_link(new FieldLink(this))
 {
@@ -19,10 +22,11 @@ DataSource *DBEdit::dataSource() const { return m_link->dataSource(); }
 QString DBEdit::dataField() const { return m_link->dataField(); }
 Field *DBEdit::field() const { return m_link->field(); }
 
-// Dates take the mask dd.mm.yyyy; text fields are bounded by their size.
+// Dates take the mask dd.mm.yyyy, all four year digits required; text fields
+// are bounded by their size.
 static QString qtMask(const QString &editMask)
 {
-    return editMask.isEmpty() ? QString() : QStringLiteral("99.99.9999;_");
+    return editMask.isEmpty() ? QString() : QStringLiteral("99.99.0000;_");
 }
 
 void DBEdit::configure()
@@ -90,6 +94,36 @@ bool DBEdit::isBlank() const
     QString typed = displayText();
     typed.remove(QLatin1Char('_')).remove(QLatin1Char('.'));
     return typed.trimmed().isEmpty();
+}
+
+// Qt's line edit takes a text with empty required places ('0') as acceptable;
+// they are checked here. The masks used carry no escapes.
+bool DBEdit::fillsMask() const
+{
+    const QString mask = inputMask().section(QLatin1Char(';'), 0, 0);
+    const QString shown = displayText();
+    for (qsizetype i = 0; i < mask.size() && i < shown.size(); ++i)
+        if (mask.at(i) == QLatin1Char('0') && !shown.at(i).isDigit())
+            return false;
+    return true;
+}
+
+// Leaving with Tab is refused while a required place is empty, as a masked
+// box does; a click elsewhere (a cancel button, say) is let through, and a
+// post then fails on the text.
+void DBEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    const bool tabbed = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (tabbed && m_pending && !isBlank() && !fillsMask())
+        QTimer::singleShot(0, this, &DBEdit::refuseIncompleteText);
+}
+
+void DBEdit::refuseIncompleteText()
+{
+    showStandardError(this, QStringLiteral("«%1» не является допустимой датой").arg(displayText()));
+    setFocus(Qt::OtherFocusReason);
+    selectAll();
 }
 
 // Runs when the row is posted; a text that does not convert throws and the

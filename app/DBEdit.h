@@ -9,7 +9,8 @@ class FieldLink;
 // A line edit bound to one field of the current row. Text fields take what
 // the user types at once; dates, money and numbers are converted when the row
 // is posted, so a value that does not convert fails the post with its own error
-// and the row stays pending. Date fields carry the mask dd.mm.yyyy.
+// and the row stays pending. Date fields carry the mask dd.mm.yyyy, whose
+// four year digits are required: Tab does not leave a box that lacks one.
 class DBEdit : public QLineEdit
 {
     Q_OBJECT
@@ -25,6 +26,9 @@ public:
     // Empties both the text and the field (when it can be written).
     void clearValue();
 
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
     void configure();
     void showValue();
@@ -33,6 +37,8 @@ private:
     void flush();
     bool writesAtOnce() const;
     bool isBlank() const;
+    bool fillsMask() const;
+    void refuseIncompleteText();
 
     FieldLink *m_link;
     QVariant m_shown;     // the field value the text was last taken from

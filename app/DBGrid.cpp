@@ -126,8 +126,12 @@ void DBGrid::paintEvent(QPaintEvent *event)
 
 void DBGrid::drawSingleLines()
 {
+    // The colour QTableView draws its own lines in; the style needs the option for it.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
     QPainter painter(viewport());
-    painter.setPen(QColor(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, nullptr, this))));
+    painter.setPen(QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
     const int rows = m_model->rowCount();
     const int bottom = rows ? qMin(viewport()->height(),
                                    rowViewportPosition(rows - 1) + rowHeight(rows - 1)) : 0;

@@ -65,7 +65,9 @@ Seams Seams::real()
     };
     s.saveFileName = [](QWidget *parent, const QString &caption, const QString &dir,
                         const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        // The export decides itself what happens to an existing page.
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     };
     s.existingDirectory = [](QWidget *parent, const QString &caption, const QString &dir) {
         return QFileDialog::getExistingDirectory(parent, caption, dir);

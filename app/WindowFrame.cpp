@@ -13,6 +13,13 @@ void setWindowFrame(QWidget *window, const QSize &clientSize, WindowBorder borde
         window->resize(clientSize);
 }
 
+QFont programFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 ModalWindow::ModalWindow(const QString &caption, QWidget *parent)
     : QDialog(parent)
 {

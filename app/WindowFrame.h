@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QSize>
 
 // Border of a window: a single border keeps the designed size, a sizeable
@@ -11,6 +12,9 @@ enum class WindowBorder { Single, Sizeable };
 // designed client size of a window.
 void setWindowFrame(QWidget *window, const QSize &clientSize, WindowBorder border,
                     Qt::WindowFlags buttons = Qt::WindowCloseButtonHint);
+
+// The font of every window unless one names another.
+QFont programFont();
 
 // A window of the window set that is shown modally and only hidden when
 // closed: centred on the main window the first time, later where it was left.

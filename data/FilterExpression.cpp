@@ -135,18 +135,16 @@ private:
         const bool wildEnds = inner.size() >= 2 && inner.startsWith(QLatin1Char('%')) && inner.endsWith(QLatin1Char('%'));
         if (wildEnds)
             inner = inner.mid(1, inner.size() - 2);
-        if (wildEnds && !inner.contains(QLatin1Char('%')) && !inner.contains(QLatin1Char('_'))
-            && !inner.contains(QLatin1Char('*'))) {
+        if (wildEnds && !inner.contains(QLatin1Char('%'))) {
             m_contains = inner; // the common "anywhere in the text" case, without a regex
             m_useContains = true;
             return;
         }
+        // Only % is a wildcard: a name may well contain _ or *.
         QString re;
         for (const QChar ch : pattern) {
-            if (ch == QLatin1Char('%') || ch == QLatin1Char('*'))
+            if (ch == QLatin1Char('%'))
                 re += QLatin1String(".*");
-            else if (ch == QLatin1Char('_'))
-                re += QLatin1Char('.');
             else
                 re += QRegularExpression::escape(QString(ch));
         }

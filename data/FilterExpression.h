@@ -8,7 +8,7 @@
 class Field;
 
 // The row-filter language: comparisons of a column with a quoted constant
-// (=, <>, <, >, <=, >=, LIKE with % and _), joined by AND and OR, with
+// (=, <>, <, >, <=, >=, LIKE with %), joined by AND and OR, with
 // parentheses. A constant compared with a numeric or money column is read as
 // a number; text comparisons ignore letter case.
 class FilterExpression

@@ -3,6 +3,7 @@
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
 #include "app/Seams.h"
+#include "app/WindowFrame.h"
 #include "data/UnitDM.h"
 #include "main/ImageList.h"
 #include "reference/Unit_Category.h"
@@ -35,9 +36,7 @@ TfrmMain::TfrmMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Программа учета продаж программных проектов v1.0"));
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(programFont());
 
     // The ordering starts unset with every window set.
     sortField.clear();
@@ -295,11 +294,27 @@ void TfrmMain::N1Click(QObject *)
     frmAbout->exec();
 }
 
+// The main menu's shortcuts run their commands even from a text box, which
+// would otherwise take Ctrl+N, Ctrl+E and the like for itself. Del stays the
+// box's own key: it deletes a character there.
+bool TfrmMain::isMenuShortcut(const QKeyEvent *key) const
+{
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction *action : findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
+        if (action != mnuDelete && !action->shortcut().isEmpty() && action->shortcut() == pressed)
+            return true;
+    return false;
+}
+
 // The code and price boxes see every typed character first; a character
 // turned into the null character is not typed. Keys that move the focus or
 // act on the window are not characters here.
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(static_cast<QKeyEvent *>(event))) {
+        event->ignore(); // left to the menu
+        return true;
+    }
     const bool keyFiltered = watched == EditKodProject || watched == editPrice;
     const bool clearsOnDblClick = watched == editTovName || watched == editPrice;
     if (event->type() == QEvent::KeyPress && keyFiltered) {

@@ -16,6 +16,7 @@ class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QKeySequence;
 class QLineEdit;
 class QMenu;
@@ -215,6 +216,7 @@ private:
     QGroupBox *createCurrentFrame();
     void connectControls();
     void setWidthFromScreen();
+    bool isMenuShortcut(const QKeyEvent *key) const;
     void sortBy(const QString &field);
     void setSortOrder(const QString &order, QAction *checked);
     // Rows of the project list, as filtered now, marked for the HTML export.

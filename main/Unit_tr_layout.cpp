@@ -289,9 +289,13 @@ void TfrmMain::connectControls()
     for (QLineEdit *box : {EditKodProject, editPrice, editTovName})
         box->installEventFilter(this);
 
-    // The window's default and cancel buttons.
+    // The window's default and cancel buttons. Enter on a focused push button
+    // clicks that button, as a default button gives way to it.
     for (auto key : {Qt::Key_Return, Qt::Key_Enter})
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, BtnSearch, &QPushButton::click);
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this] {
+            auto *focused = qobject_cast<QPushButton *>(focusWidget());
+            (focused ? focused : BtnSearch)->click();
+        });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, btnClear,
             &QPushButton::click);
 }

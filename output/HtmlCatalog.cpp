@@ -2,6 +2,8 @@
 
 #include "output/Cp1251.h"
 
+#include <QRegularExpression>
+
 namespace HtmlCatalog {
 
 QString escaped(const QString &text)
@@ -58,7 +60,10 @@ void appendSection(QStringList &lines, const Project &p)
           << QStringLiteral("<br  clear=\"all\" />");
     if (p.withDescription)
         lines << QStringLiteral("<h3>Краткое описание проекта</h3>")
-              << QStringLiteral("<p class=\"projectDesc\">") << p.description << QStringLiteral("</p>");
+              << QStringLiteral("<p class=\"projectDesc\">")
+              // A memo keeps bare LF; each of its lines becomes a page line, ended by CR LF.
+              << p.description.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))
+              << QStringLiteral("</p>");
     lines << QStringLiteral("</div>");
 }
 

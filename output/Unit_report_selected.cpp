@@ -96,6 +96,7 @@ const Column SalesColumns[] = {
 TfrmRepSelect::TfrmRepSelect(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmRepSelect"));
+    setWindowTitle(QStringLiteral("Информация по выделенному товару"));
     m_orders.setDataSet(Dm->sqlOrdersRep);
     repSelect.name = QStringLiteral("repSelect");
     repSelect.pageSize = QPageSize(QPageSize::A4);

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-// The application object: an exception escaping an event handler is shown in
-// the standard error box and the event loop goes on.
+// The application object: Qt's own texts in Russian; an exception escaping an
+// event handler is shown in the standard error box and the event loop goes on.
 class TApplication : public QApplication
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "program/WindowSet.h"
 
 #include "app/Messages.h"
+#include "program/Application.h"
 #include "data/DataError.h"
 #include "data/UnitDM.h"
 #include "main/ImageList.h"
@@ -22,17 +23,6 @@
 #include <QApplication>
 #include <QTextStream>
 #include <QTimer>
-
-// The pictures are compiled into the static library; registering them from
-// here keeps them linked into every program that creates the window set.
-static void registerPictures()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    Q_UNUSED(registered);
-}
 
 namespace {
 
@@ -61,7 +51,7 @@ template <typename T> void destroy(T *&object)
 
 void createWindowSet(const QString &dbPath)
 {
-    registerPictures();
+    initResources(); // every program that creates the window set gets the pictures
     QApplication::setWindowIcon(applicationIcon());
     frmMain = new TfrmMain;
     try {

@@ -51,9 +51,7 @@ TfrmProjectEdit::TfrmProjectEdit(QWidget *parent)
     : EditDialog(QStringLiteral("Редактирование проекта"), parent)
 {
     setObjectName(QStringLiteral("frmProjectEdit"));
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setFont(programFont());
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,6 +103,7 @@ void TfrmProjectEdit::createToolBar()
     for (QToolButton *button : {ToolButton1, ToolButton2}) {
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus); // outside the tab chain
         ToolBar1->addWidget(button);
     }
 }
@@ -139,24 +138,25 @@ QWidget *TfrmProjectEdit::createFields()
     grid->addWidget(DBLookupComboBox1, 1, 0, 1, 2);
     grid->addLayout(ideRow, 2, 0, 1, 2);
     grid->addWidget(labelFor(editPrice, QStringLiteral("Стоимость по умолчанию:")), 3, 0);
-    grid->addWidget(labelFor(DBLookupComboBox2, QStringLiteral("Год разработки:")), 3, 1);
     grid->addWidget(editPrice, 4, 0);
-    grid->addWidget(DBLookupComboBox2, 4, 1);
-    grid->addWidget(labelFor(DBEdit1, QStringLiteral("Начало разработки:")), 5, 0);
-    grid->addWidget(labelFor(DBEdit2, QStringLiteral("Конец разработки:")), 5, 1);
-    grid->addWidget(DBEdit1, 6, 0, Qt::AlignLeft);
-    grid->addWidget(DBEdit2, 6, 1, Qt::AlignLeft);
-    grid->addWidget(labelFor(DBEdit3, QStringLiteral("Последнее обновление:")), 7, 0);
-    grid->addWidget(DBEdit3, 8, 0, Qt::AlignLeft);
-    grid->addWidget(lblRepository, 9, 0, 1, 2);
-    grid->addWidget(DBEdit4, 10, 0, 1, 2);
-    grid->addWidget(DBCheckBox1, 11, 0, 1, 2);
-    grid->setRowStretch(12, 1);
+    grid->addWidget(labelFor(DBLookupComboBox2, QStringLiteral("Год разработки:")), 5, 0);
+    grid->addWidget(DBLookupComboBox2, 6, 0);
+    // Only the end date shares a line: that of the start date.
+    grid->addWidget(labelFor(DBEdit1, QStringLiteral("Начало разработки:")), 7, 0);
+    grid->addWidget(labelFor(DBEdit2, QStringLiteral("Конец разработки:")), 7, 1);
+    grid->addWidget(DBEdit1, 8, 0, Qt::AlignLeft);
+    grid->addWidget(DBEdit2, 8, 1, Qt::AlignLeft);
+    grid->addWidget(labelFor(DBEdit3, QStringLiteral("Последнее обновление:")), 9, 0);
+    grid->addWidget(DBEdit3, 10, 0, Qt::AlignLeft);
+    grid->addWidget(lblRepository, 11, 0, 1, 2);
+    grid->addWidget(DBEdit4, 12, 0, 1, 2);
+    grid->addWidget(DBCheckBox1, 13, 0, 1, 2);
+    grid->setRowStretch(14, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     // Extra vertical room goes between the groups of entries, not into them.
-    for (int row : {3, 5, 7, 9, 11})
-        grid->setRowMinimumHeight(row, 26);
+    for (int row : {3, 5, 7, 9, 11, 13})
+        grid->setRowMinimumHeight(row, 22);
 
     auto *upper = new QHBoxLayout;
     upper->setSpacing(12);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFont>
 #include <QString>
 
 class DataSource;
@@ -40,6 +39,3 @@ struct ReferenceBookData
     QString usageParameter;
     Field *projectReference = nullptr; // the project's field that refers to the book
 };
-
-// The font of every window unless one names another.
-QFont programFont();

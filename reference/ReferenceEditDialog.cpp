@@ -2,6 +2,7 @@
 
 #include "app/DBEdit.h"
 #include "app/Messages.h"
+#include "app/WindowFrame.h"
 
 #include <QBoxLayout>
 #include <QLabel>

@@ -28,8 +28,6 @@ TfrmCategory::TfrmCategory(QWidget *parent)
     : ReferenceBookWindow(QStringLiteral("Справочник \"Категории\""), CategoryTexts, parent)
 {
     setObjectName(QStringLiteral("frmCategory"));
-    setWindowFrame(this, QSize(467, 481), WindowBorder::Single);
-
     menuOwner = new QMenuBar(this);
     menuOwner->setObjectName(QStringLiteral("menuOwner"));
     mnuAdd = makeAction("mnuAdd", QStringLiteral("Добавить"), QKeySequence(Qt::CTRL | Qt::Key_N),
@@ -38,6 +36,8 @@ TfrmCategory::TfrmCategory(QWidget *parent)
                          &TfrmCategory::mnuEditClick);
     mnuDelete = makeAction("mnuDelete", QStringLiteral("Удалить"), QKeySequence(Qt::Key_Delete),
                            &TfrmCategory::mnuDeleteClick);
+    // The client area is the designed size; the menu bar lies above it.
+    setWindowFrame(this, QSize(467, 481 + menuOwner->sizeHint().height()), WindowBorder::Single);
 
     DBGridArb = createGrid("DBGridArb");
     // DBGridArbDrawColumnCell: the cells are painted by gridDrawStriped.

@@ -47,6 +47,7 @@ TfrmOrdersEdit::TfrmOrdersEdit(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmOrdersEdit"));
     setWindowFrame(this, QSize(596, 303), WindowBorder::Single);
+    setFont(programFont());
 
     DBEdit1 = boundEdit("DBEdit1", QStringLiteral("date_orders"), this);
     DBEdit1->setFixedWidth(DBEdit1->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")) + 16);

@@ -1,6 +1,7 @@
 #include "settings/Unit_about.h"
 
 #include "app/Unit_class.h"
+#include "app/WindowFrame.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -30,6 +31,7 @@ TfrmAbout::TfrmAbout(QWidget *parent) : ModalWindow(QStringLiteral("О прог�
     setWindowFrame(this, QSize(718, 450), WindowBorder::Single,
                    Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/icons/about-32.png")));
+    setFont(programFont());
     setMouseTracking(true);
 
     Image1 = label(this, "Image1", QString());

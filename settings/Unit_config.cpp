@@ -20,6 +20,7 @@ TfrmOption::TfrmOption(QWidget *parent) : EditDialog(QStringLiteral("Настр�
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowFrame(this, QSize(473, 227), WindowBorder::Single);
+    setFont(programFont());
     setWindowIcon(QIcon(QStringLiteral(":/icons/settings.png")));
 
     Label3 = new QLabel(QStringLiteral("Если у Вас есть настроенный репозиторий, то здесь укажите несколько "

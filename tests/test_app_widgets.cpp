@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -81,7 +82,7 @@ private slots:
         begin.setDataField("project_begin");
         QCOMPARE(name.maxLength(), 100);
         QVERIFY(name.inputMask().isEmpty());
-        QCOMPARE(begin.inputMask(), QString("99.99.9999;_"));
+        QCOMPARE(begin.inputMask(), QString("99.99.0000;_"));
         goToProject("Касса");
         QCOMPARE(name.text(), QString("Касса"));
         QCOMPARE(begin.text(), QString("01.03.2010"));
@@ -135,6 +136,40 @@ private slots:
         QCOMPARE(db->scalar("SELECT project_begin FROM projects WHERE tovName = 'Касса!'").toString(),
                  QString("2011-02-28"));
         QCOMPARE(begin.text(), QString("28.02.2011"));
+    }
+
+    void tabDoesNotLeaveADateWithoutItsFourYearDigits()
+    {
+        QWidget window;
+        auto *begin = new DBEdit(&window);
+        auto *next = new QLineEdit(&window);
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(begin);
+        layout->addWidget(next);
+        begin->setDataSource(dm->DsTovar);
+        begin->setDataField("project_begin");
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        goToProject("Касса");
+        dm->tblProject->edit();
+        begin->setFocus();
+
+        typeInto(*begin, "0102201");
+        QTest::keyClick(begin, Qt::Key_Tab);
+        QTRY_COMPARE(rec->errors.size(), 1);
+        QVERIFY(rec->errors[0].contains("01.02.201_"));
+        QTRY_VERIFY(begin->hasFocus());
+
+        // A blank date and a whole one both let the focus go on.
+        for (const QString typed : {"", "01022011"}) {
+            typeInto(*begin, typed);
+            QTest::keyClick(begin, Qt::Key_Tab);
+            QTRY_VERIFY(next->hasFocus());
+            QTest::qWait(10);
+            QCOMPARE(rec->errors.size(), 1);
+            begin->setFocus();
+        }
     }
 
     void aBlankDateIsAnEmptyValue()

@@ -90,7 +90,11 @@ private slots:
         QVERIFY(matches("tovName LIKE '%абв%'", row));
         QVERIFY(matches("tovName LIKE 'x%'", row));
         QVERIFY(!matches("tovName LIKE 'А%'", row));
-        QVERIFY(matches("tovName LIKE 'x_бвx'", row));
+        // Only % is a wildcard; _ and * stand for themselves.
+        QVERIFY(!matches("tovName LIKE 'x_бвx'", row));
+        QVERIFY(!matches("tovName LIKE '%x_б%'", row));
+        QVERIFY(!matches("tovName LIKE 'x*'", row));
+        QVERIFY(matches("tovName LIKE '%a_b%'", project(2, "Tool a_b", 0)));
         QVERIFY(matches("tovName LIKE '%'", row));
         QVERIFY(!matches("tovName LIKE '%.%'", row)); // regex characters are literal
         QVERIFY(matches("tovName = 'XАБВX'", row));

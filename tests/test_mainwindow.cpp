@@ -5,6 +5,7 @@
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
 #include "app/DatasetModel.h"
+#include "app/Seams.h"
 #include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/ImageList.h"
@@ -25,6 +26,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -32,6 +36,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -70,7 +75,10 @@ private slots:
     void openingCommandsShowTheirWindows_data();
     void openingCommandsShowTheirWindows();
     void enterSearchesAndEscClears();
+    void menuShortcutsWinOverTextBoxes();
     void searchGroupStartsEmpty();
+    void questionButtonsReadRussian();
+    void saveDialogAsksNoOverwriteQuestion();
 
 private:
     void start();
@@ -541,6 +549,82 @@ void TestMainWindow::enterSearchesAndEscClears()
     QCOMPARE(search.size(), 1);
     QTest::keyClick(frmMain->editTovName, Qt::Key_Escape);
     QCOMPARE(clear.size(), 1);
+
+    // A focused push button takes Enter itself; any other control leaves it to "Найти".
+    frmMain->btnClear->setFocus();
+    QTest::keyClick(frmMain->btnClear, Qt::Key_Return);
+    QCOMPARE(clear.size(), 2);
+    QCOMPARE(search.size(), 1);
+    frmMain->checkYear->setFocus();
+    QTest::keyClick(frmMain->checkYear, Qt::Key_Enter);
+    QCOMPARE(search.size(), 2);
+}
+
+void TestMainWindow::menuShortcutsWinOverTextBoxes()
+{
+    showMain();
+    frmMain->editTovName->setText(QStringLiteral("Касса"));
+    for (QAction *action : {frmMain->mnuAdd, frmMain->mnuEdit, frmMain->mnuPrintSelect, frmMain->mnuCategory}) {
+        // The offscreen platform leaves a closed dialog active: activate the main window again.
+        frmMain->windowHandle()->requestActivate();
+        QTRY_COMPARE(QApplication::activeWindow(), frmMain);
+        frmMain->editTovName->setFocus();
+        QSignalSpy triggered(action, &QAction::triggered);
+        // The editors and windows open modally: close them as soon as they show.
+        QTimer::singleShot(0, this, [] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
+        const QKeyCombination key = action->shortcut()[0];
+        QTest::keyClick(frmMain->editTovName, key.key(), key.keyboardModifiers());
+        QVERIFY2(triggered.size() == 1, qPrintable(action->objectName()));
+    }
+    QCOMPARE(frmMain->editTovName->text(), QStringLiteral("Касса"));
+
+    // Del stays the box's key.
+    QSignalSpy remove(frmMain->mnuDelete, &QAction::triggered);
+    frmMain->editTovName->setCursorPosition(0);
+    QTest::keyClick(frmMain->editTovName, Qt::Key_Delete);
+    QCOMPARE(remove.size(), 0);
+    QCOMPARE(frmMain->editTovName->text(), QStringLiteral("асса"));
+}
+
+// The real boxes and dialogs, as the program shows them.
+void TestMainWindow::questionButtonsReadRussian()
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
+        QSKIP("Qt's Russian translation is not installed (qt6-translations-l10n)");
+    QStringList buttons;
+    QTimer::singleShot(0, this, [&buttons] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QAbstractButton *button : box->buttons())
+            buttons << button->text().remove(QLatin1Char('&'));
+        box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(!Seams::real().question(nullptr, QStringLiteral("Удаление"), QStringLiteral("Удалить?")));
+    buttons.sort();
+    QCOMPARE(buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
+}
+
+void TestMainWindow::saveDialogAsksNoOverwriteQuestion()
+{
+    bool asks = true;
+    QString title;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        title = dialog->windowTitle();
+        dialog->reject();
+    });
+    QVERIFY(Seams::real().saveFileName(nullptr, QString(), QString(), QStringLiteral("HTML-страницы (*.html)"))
+                .isEmpty());
+    QVERIFY(!asks);
+    if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
+        QCOMPARE(title, QStringLiteral("Сохранить как"));
 }
 
 void TestMainWindow::searchGroupStartsEmpty()

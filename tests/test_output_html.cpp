@@ -184,6 +184,7 @@ private slots:
         const QByteArray bytes = readAll(folder + "/catalog.html");
         QVERIFY(bytes.startsWith("<html><head>\r\n")); // no byte-order mark
         QVERIFY(bytes.endsWith("</body></html>\r\n"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n")); // the description's lines too
         const QStringList expected = {
             "<html><head>",
             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">",
@@ -230,7 +231,8 @@ private slots:
             "<br  clear=\"all\" />",
             "<h3>Краткое описание проекта</h3>",
             "<p class=\"projectDesc\">",
-            "Учёт кассы\nи отчёты",
+            "Учёт кассы",
+            "и отчёты",
             "</p>",
             "</div>",
             "</div>",

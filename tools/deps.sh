@@ -1,17 +1,19 @@
 # Sourced by run.sh and test.sh: installs the Debian packages they need.
 
-# The packages every build needs (Qt 6 with its SQLite driver, the tool chain,
-# and a font so that text renders under offscreen and xvfb).
+# The packages every build needs (Qt 6 with its SQLite driver and its Russian
+# translation, the tool chain, and a font so that text renders under offscreen
+# and xvfb).
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev
-                cmake g++ ccache make fonts-dejavu-core)
+                cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
 # cpack uses to find the package's library dependencies.
 PACKAGE_PACKAGES=(dpkg-dev file)
 
 # What the tests need besides: a browser that opens an exported HTML catalogue;
-# the package build and the validators of its menu entry and metainfo.
-TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream)
+# the package build and the validators of its menu entry and metainfo; an X
+# server for the keys that follow the desktop's key scheme.
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'
