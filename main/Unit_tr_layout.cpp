@@ -19,6 +19,11 @@
 
 namespace {
 
+const int AreaMargin = 6;
+const int LeftColumnWidth = 560;
+const int ImageGap = 8;
+const int RightFramesLeft = 994;
+
 QGroupBox *frame(const char *name, const QString &title, QWidget *parent)
 {
     auto *box = new QGroupBox(title, parent);
@@ -94,7 +99,7 @@ QWidget *TfrmMain::createProjectsArea()
     upper->addWidget(gridAuto, 1);
 
     auto *layout = new QVBoxLayout(grpProjects);
-    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setContentsMargins(AreaMargin, 4, AreaMargin, 6);
     layout->addLayout(upper, 1);
     layout->addWidget(new ClipPanel(createLowerArea(), grpProjects));
     return grpProjects;
@@ -125,9 +130,11 @@ QWidget *TfrmMain::createLowerArea()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(left);
-    layout->addSpacing(8);
+    layout->addSpacing(ImageGap);
     layout->addWidget(DBImage1, 0, Qt::AlignTop);
-    layout->addSpacing(20);
+    // Measured from the frame's edge: past its border and the area's margin.
+    const int areaLeft = grpProjects->contentsMargins().left() + AreaMargin;
+    layout->addSpacing(RightFramesLeft - areaLeft - LeftColumnWidth - ImageGap - DBImage1->width());
     layout->addLayout(right);
     layout->addStretch(1);
     return area;
@@ -136,7 +143,7 @@ QWidget *TfrmMain::createLowerArea()
 QGroupBox *TfrmMain::createSalesFrame()
 {
     grpSales = frame("grpSales", QStringLiteral("Продажи"), this);
-    grpSales->setFixedSize(560, 160);
+    grpSales->setFixedSize(LeftColumnWidth, 160);
     const Qt::Alignment centred = Qt::AlignHCenter;
     DBGrid1 = grid("DBGrid1", grpSales,
                    {{QStringLiteral("order_id"), QStringLiteral("ID"), centred, 50},
@@ -166,7 +173,7 @@ QGroupBox *TfrmMain::createSalesFrame()
 QGroupBox *TfrmMain::createSearchFrame()
 {
     GroupBox2 = frame("GroupBox2", QStringLiteral("Отбор данных"), this);
-    GroupBox2->setFixedSize(560, 150);
+    GroupBox2->setFixedSize(LeftColumnWidth, 150);
     editTovName = named<QLineEdit>("editTovName", GroupBox2);
     EditKodProject = named<QLineEdit>("EditKodProject", GroupBox2);
     checkYear = named<QCheckBox>("checkYear", GroupBox2);
