@@ -121,6 +121,8 @@ void DBEdit::focusOutEvent(QFocusEvent *event)
 
 void DBEdit::refuseIncompleteText()
 {
+    if (!isVisible())
+        return; // its window closed meanwhile
     showStandardError(this, QStringLiteral("«%1» не является допустимой датой").arg(displayText()));
     setFocus(Qt::OtherFocusReason);
     selectAll();
