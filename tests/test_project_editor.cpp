@@ -133,6 +133,22 @@ private slots:
         QCOMPARE(dlg->focusWidget(), dlg->editNameTov);
     }
 
+    void tabWalksTheEntriesAndEndsAtTheIdeVersion()
+    {
+        openForEdit(QStringLiteral("Касса"));
+        QStringList walk;
+        QWidget *w = dlg->editNameTov;
+        do {
+            if (w->window() == dlg && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled())
+                walk << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != dlg->editNameTov);
+        // btnDelete is disabled without a picture; the tool buttons are outside the chain.
+        QCOMPARE(walk, QStringList({"editNameTov", "DBLookupComboBox1", "editPrice", "DBLookupComboBox2",
+                                    "DBEdit1", "DBEdit2", "DBEdit3", "DBEdit4", "DBCheckBox1", "BitBtn3",
+                                    "DBMemo1", "DBCheckBox2", "BitBtn1", "BitBtn2", "DBLookupComboBox3"}));
+    }
+
     // Each row leaves out one entry more than the checks before it ask for,
     // so the message shows which check runs first.
     void saveChecksRunInOrder_data()
