@@ -1,6 +1,7 @@
 #include "Dataset.h"
 
 #include "Database.h"
+#include "RowCaches.h"
 
 #include <algorithm>
 #include <numeric>
@@ -34,7 +35,8 @@ int compareValues(const QVariant &a, const QVariant &b, FieldType type)
 
 } // namespace
 
-Dataset::Dataset(Database *db, const QString &name, QObject *parent) : QObject(parent), m_db(db)
+Dataset::Dataset(Database *db, const QString &name, QObject *parent)
+    : QObject(parent), m_db(db), m_caches(std::make_unique<RowCaches>(m_rows))
 {
     setObjectName(name);
 }
@@ -84,6 +86,7 @@ void Dataset::open()
         return;
     m_lastMasterKey = masterValue();
     m_rows = fetch();
+    m_caches->clear();
     m_state = State::Browse;
     m_deferredCache.clear();
     m_deferredRow = -1;
@@ -102,6 +105,7 @@ void Dataset::close()
         return;
     m_state = State::Inactive;
     m_rows.clear();
+    m_caches->clear();
     m_view.clear();
     m_buffer.clear();
     m_pos = -1;
@@ -223,6 +227,7 @@ void Dataset::post()
             m_deferredRow = rowIndex;
         }
     }
+    m_caches->rowStored(rowIndex, inserting);
     m_state = State::Browse;
     m_buffer.clear();
     m_modified = false;
@@ -264,6 +269,7 @@ void Dataset::remove()
     const int rowIndex = m_view[m_pos];
     const int oldPos = m_pos;
     m_rows.remove(rowIndex);
+    m_caches->rowRemoved(rowIndex);
     m_deferredCache.clear();
     m_deferredRow = -1;
     rebuildView();
@@ -437,70 +443,74 @@ void Dataset::setSort(const QString &text)
     emit afterScroll();
 }
 
-bool Dataset::passesFilter(const Row &row) const
+// The dataset's rows and caches as a filter sees them.
+class Dataset::RowSource : public FilterSource
 {
-    if (!m_filtered || !m_filterExpr)
-        return true;
-    return m_filterExpr->matches([this, &row](const Field *f) { return rawValue(row, f); });
-}
+public:
+    explicit RowSource(const Dataset &ds) : m_ds(ds) {}
+    int rowCount() const override { return m_ds.m_rows.size(); }
+    QVariant value(int row, const Field *f) const override { return m_ds.rawValue(m_ds.m_rows[row], f); }
+    const FoldedColumn *folded(const Field *f) const override
+    {
+        return m_ds.isCached(f) ? &m_ds.m_caches->folded(f) : nullptr;
+    }
+    const QVector<int> *rowsEqualTo(const Field *f, qint64 value) const override
+    {
+        return m_ds.isCached(f) && RowCaches::indexes(f) ? &m_ds.m_caches->rowsEqualTo(f, value) : nullptr;
+    }
 
-namespace {
-
-// A sort key computed once per row, so sorting compares plain numbers or
-// case-folded text instead of converting values at every comparison.
-struct SortKey {
-    bool empty = true;
-    qint64 number = 0;
-    QString text;
+private:
+    const Dataset &m_ds;
 };
 
-SortKey sortKeyOf(const QVariant &v, FieldType type)
+bool Dataset::isCached(const Field *field) const
 {
-    SortKey k;
-    if (isEmptyValue(v))
-        return k;
-    k.empty = false;
-    switch (type) {
-    case FieldType::AutoInc:
-    case FieldType::Integer:
-    case FieldType::Money:
-    case FieldType::Boolean:
-        k.number = v.toLongLong();
-        break;
-    case FieldType::DateTime:
-        k.number = (v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime()).toMSecsSinceEpoch();
-        break;
-    default:
-        k.text = v.toString().toCaseFolded();
-        break;
-    }
-    return k;
+    return RowCaches::holds(field) && !isDeferred(field);
 }
 
-int compareKeys(const SortKey &a, const SortKey &b)
-{
-    if (a.empty || b.empty)
-        return a.empty == b.empty ? 0 : (a.empty ? -1 : 1);
-    if (a.number != b.number)
-        return a.number < b.number ? -1 : 1;
-    return a.text.compare(b.text);
-}
-
-} // namespace
-
-void Dataset::applySort()
+// Stable, so rows of equal value keep the order they came in.
+void Dataset::applySort(QVector<int> &rows) const
 {
     if (m_sortField < 0)
         return;
     const Field *f = m_fields[m_sortField].get();
-    QVector<SortKey> keys(m_rows.size());
-    for (int i : std::as_const(m_view))
-        keys[i] = sortKeyOf(rawValue(m_rows[i], f), f->type());
-    const bool desc = m_sortDesc;
-    std::stable_sort(m_view.begin(), m_view.end(), [&keys, desc](int a, int b) {
-        const int c = compareKeys(keys[a], keys[b]);
-        return desc ? c > 0 : c < 0;
-    });
+    SortKeys computed;
+    if (!isCached(f)) {
+        QVector<QVariant> values(m_rows.size());
+        for (int i : std::as_const(rows))
+            values[i] = rawValue(m_rows[i], f);
+        computed = sortKeysOf(values, f);
+    }
+    const SortKeys &keys = isCached(f) ? m_caches->sortKeys(f) : computed;
+    if (m_sortDesc)
+        std::stable_sort(rows.begin(), rows.end(), [&keys](int a, int b) { return keys[a] > keys[b]; });
+    else
+        std::stable_sort(rows.begin(), rows.end(), [&keys](int a, int b) { return keys[a] < keys[b]; });
+}
+
+// The rows that pass the filter, in the kept sort order or else in database
+// order. An index on a key column names the candidates without testing every row.
+QVector<int> Dataset::visibleRows(bool inKeptOrder) const
+{
+    const bool filtering = m_filtered && m_filterExpr;
+    const RowSource source(*this);
+    std::optional<QVector<int>> rows;
+    if (filtering)
+        rows = m_filterExpr->candidates(source);
+    if (rows) {
+        m_filterExpr->select(source, *rows);
+        if (inKeptOrder)
+            std::sort(rows->begin(), rows->end(), [this](int a, int b) { return m_orderPos[a] < m_orderPos[b]; });
+        return *rows;
+    }
+    QVector<int> all = m_order;
+    if (!inKeptOrder) {
+        all.resize(m_rows.size());
+        std::iota(all.begin(), all.end(), 0);
+    }
+    if (filtering)
+        m_filterExpr->select(source, all);
+    return all;
 }
 
 void Dataset::rebuildView(int keepRowIndex, bool onlyFilterChanged)
@@ -513,23 +523,16 @@ void Dataset::rebuildView(int keepRowIndex, bool onlyFilterChanged)
     const bool keepOrder = onlyFilterChanged && m_sortField >= 0
                            && m_fields[m_sortField]->type() != FieldType::Lookup;
     if (keepOrder && m_order.size() != m_rows.size()) {
-        m_view.resize(m_rows.size());
-        std::iota(m_view.begin(), m_view.end(), 0);
-        applySort();
-        m_order = m_view;
+        m_order.resize(m_rows.size());
+        std::iota(m_order.begin(), m_order.end(), 0);
+        applySort(m_order);
+        m_orderPos.resize(m_rows.size());
+        for (int i = 0; i < m_order.size(); ++i)
+            m_orderPos[m_order[i]] = i;
     }
-    m_view.clear();
-    m_view.reserve(m_rows.size());
-    if (keepOrder) {
-        for (int i : std::as_const(m_order))
-            if (passesFilter(m_rows[i]))
-                m_view.append(i);
-    } else {
-        for (int i = 0; i < m_rows.size(); ++i)
-            if (passesFilter(m_rows[i]))
-                m_view.append(i);
-        applySort();
-    }
+    m_view = visibleRows(keepOrder);
+    if (!keepOrder)
+        applySort(m_view);
     if (keepRowIndex >= 0) {
         const int pos = m_view.indexOf(keepRowIndex);
         if (pos >= 0) {
@@ -635,6 +638,7 @@ void Dataset::masterMoved()
         return;
     m_lastMasterKey = key;
     m_rows = fetch();
+    m_caches->clear();
     m_deferredCache.clear();
     m_deferredRow = -1;
     rebuildView();

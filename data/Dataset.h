@@ -13,6 +13,7 @@
 #include <vector>
 
 class Database;
+class RowCaches;
 
 using Row = QVector<QVariant>;
 
@@ -134,11 +135,13 @@ protected:
 private:
     QVariant rawValue(const Row &row, const Field *field) const;
     QVariant lookedUp(const Row &row, const Field *field) const;
+    class RowSource;
     // onlyFilterChanged: the rows and the sort are as they were, so the order
     // of every row, once computed, is reused instead of sorting again.
     void rebuildView(int keepRowIndex = -1, bool onlyFilterChanged = false);
-    bool passesFilter(const Row &row) const;
-    void applySort();
+    QVector<int> visibleRows(bool inKeptOrder) const;
+    void applySort(QVector<int> &rows) const;
+    bool isCached(const Field *field) const;
     void setCurrent(int viewPos, bool notify = true);
     void requireBrowse(const char *what) const;
     void requireEditing(const char *what) const;
@@ -168,6 +171,8 @@ private:
     int m_sortField = -1;
     bool m_sortDesc = false;
     QVector<int> m_order;  // every row in sort order; empty until a filter change needs it
+    QVector<int> m_orderPos; // each row's place in m_order
+    std::unique_ptr<RowCaches> m_caches; // sort keys, folded text and key indexes of m_rows
 
     QVector<QPair<QPointer<QObject>, std::function<void()>>> m_flushers;
 

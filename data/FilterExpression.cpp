@@ -3,8 +3,10 @@
 #include "DataError.h"
 #include "Field.h"
 #include "Money.h"
+#include "RowCaches.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +18,20 @@ namespace {
 
 enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike };
 
+// Keeps the rows, in their order, that are marked (or unmarked) in marks.
+void keepMarked(QVector<int> &rows, const QVector<bool> &marks, bool marked)
+{
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [&](int r) { return marks[r] != marked; }), rows.end());
+}
+
+QVector<bool> marksOf(const FilterSource &source, const QVector<int> &rows)
+{
+    QVector<bool> marks(source.rowCount(), false);
+    for (int r : rows)
+        marks[r] = true;
+    return marks;
+}
+
 class AndOr : public FilterExpression
 {
 public:
@@ -24,6 +40,40 @@ public:
     bool matches(const ValueOf &v) const override
     {
         return m_and ? (m_l->matches(v) && m_r->matches(v)) : (m_l->matches(v) || m_r->matches(v));
+    }
+
+    void select(const FilterSource &source, QVector<int> &rows) const override
+    {
+        if (m_and) {
+            m_l->select(source, rows);
+            m_r->select(source, rows);
+            return;
+        }
+        QVector<int> left = rows;
+        m_l->select(source, left);
+        QVector<bool> marks = marksOf(source, left);
+        QVector<int> rest = rows;
+        keepMarked(rest, marks, false);
+        m_r->select(source, rest);
+        for (int r : std::as_const(rest))
+            marks[r] = true;
+        keepMarked(rows, marks, true);
+    }
+
+    std::optional<QVector<int>> candidates(const FilterSource &source) const override
+    {
+        auto l = m_l->candidates(source);
+        auto r = m_r->candidates(source);
+        if (m_and) {
+            if (!l || !r)
+                return l ? l : r;
+            return l->size() <= r->size() ? l : r;
+        }
+        if (!l || !r)
+            return std::nullopt;
+        QVector<int> both;
+        std::set_union(l->begin(), l->end(), r->begin(), r->end(), std::back_inserter(both));
+        return both;
     }
 
 private:
@@ -36,6 +86,13 @@ class Not : public FilterExpression
 public:
     explicit Not(std::unique_ptr<FilterExpression> e) : m_e(std::move(e)) {}
     bool matches(const ValueOf &v) const override { return !m_e->matches(v); }
+
+    void select(const FilterSource &source, QVector<int> &rows) const override
+    {
+        QVector<int> hits = rows;
+        m_e->select(source, hits);
+        keepMarked(rows, marksOf(source, hits), false);
+    }
 
 private:
     std::unique_ptr<FilterExpression> m_e;
@@ -94,6 +151,30 @@ public:
         return holds(m_op, QString::compare(v.toString(), m_text, Qt::CaseInsensitive));
     }
 
+    void select(const FilterSource &source, QVector<int> &rows) const override
+    {
+        const FoldedColumn *text = m_useContains && !m_isNull ? source.folded(m_field) : nullptr;
+        if (!text) {
+            FilterExpression::select(source, rows);
+            return;
+        }
+        const bool wanted = m_op == Op::Like;
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [&](int r) { return text->isEmpty(r) || text->at(r).contains(m_folded) != wanted; }),
+                   rows.end());
+    }
+
+    std::optional<QVector<int>> candidates(const FilterSource &source) const override
+    {
+        const bool whole = m_field->type() == FieldType::AutoInc || m_field->type() == FieldType::Integer;
+        if (m_isNull || m_op != Op::Eq || !whole)
+            return std::nullopt;
+        if (m_number % Money::Scale != 0)
+            return QVector<int>(); // a whole-number column holds no fraction
+        const QVector<int> *rows = source.rowsEqualTo(m_field, m_number / Money::Scale);
+        return rows ? std::optional<QVector<int>>(*rows) : std::nullopt;
+    }
+
 private:
     qint64 units(const QVariant &v) const
     {
@@ -137,6 +218,7 @@ private:
             inner = inner.mid(1, inner.size() - 2);
         if (wildEnds && !inner.contains(QLatin1Char('%'))) {
             m_contains = inner; // the common "anywhere in the text" case, without a regex
+            m_folded = inner.toCaseFolded();
             m_useContains = true;
             return;
         }
@@ -167,6 +249,7 @@ private:
     QDateTime m_date;
     QString m_text;
     QString m_contains;
+    QString m_folded; // m_contains case-folded, to search a folded column
     bool m_useContains = false;
     QRegularExpression m_like;
 };
@@ -351,6 +434,13 @@ private:
 };
 
 } // namespace
+
+void FilterExpression::select(const FilterSource &source, QVector<int> &rows) const
+{
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&](int r) { return !matches([&](const Field *f) { return source.value(r, f); }); }),
+               rows.end());
+}
 
 std::unique_ptr<FilterExpression> FilterExpression::parse(const QString &text, const Resolver &resolve)
 {

@@ -1,0 +1,285 @@
+#include "RowCaches.h"
+
+#include "Field.h"
+
+#include <QCollatorSortKey>
+#include <QDateTime>
+#include <algorithm>
+#include <functional>
+#include <numeric>
+
+const QCollator &textCollator()
+{
+    static const QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+namespace {
+
+bool isEmptyValue(const QVariant &v) { return !v.isValid() || v.isNull(); }
+
+bool isRanked(const Field *f)
+{
+    switch (f->type()) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Money:
+    case FieldType::Boolean:
+    case FieldType::DateTime:
+        return false;
+    default:
+        return true;
+    }
+}
+
+qint64 numberKey(const QVariant &v, FieldType type)
+{
+    if (isEmptyValue(v))
+        return EmptyKey;
+    if (type == FieldType::DateTime)
+        return (v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : v.toDateTime()).toMSecsSinceEpoch();
+    return v.toLongLong();
+}
+
+// Ranks texts in collated order: equal texts share a rank, empty values get
+// EmptyKey. order receives the non-empty items in that order.
+SortKeys rankTexts(int count, const std::function<QVariant(int)> &valueAt, QVector<int> *order)
+{
+    const QCollator &collator = textCollator();
+    SortKeys ranks(count, EmptyKey);
+    std::vector<QCollatorSortKey> keys;
+    QVector<int> items; // the non-empty items, by their place in keys
+    keys.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QVariant v = valueAt(i);
+        if (isEmptyValue(v))
+            continue;
+        keys.push_back(collator.sortKey(v.toString()));
+        items.append(i);
+    }
+    QVector<int> sorted(items.size());
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::stable_sort(sorted.begin(), sorted.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    qint64 rank = -1;
+    for (int i = 0; i < sorted.size(); ++i) {
+        if (i == 0 || keys[sorted[i - 1]].compare(keys[sorted[i]]) != 0)
+            ++rank;
+        ranks[items[sorted[i]]] = rank;
+        sorted[i] = items[sorted[i]];
+    }
+    if (order)
+        *order = std::move(sorted);
+    return ranks;
+}
+
+} // namespace
+
+SortKeys sortKeysOf(const QVector<QVariant> &values, const Field *field)
+{
+    if (isRanked(field))
+        return rankTexts(values.size(), [&values](int i) { return values[i]; }, nullptr);
+    SortKeys keys(values.size());
+    for (int i = 0; i < values.size(); ++i)
+        keys[i] = numberKey(values[i], field->type());
+    return keys;
+}
+
+// --- FoldedColumn ---------------------------------------------------------------
+
+void FoldedColumn::append(const QString &folded, bool empty)
+{
+    m_start.append(m_text.size());
+    m_length.append(empty ? -1 : int(folded.size()));
+    m_text += folded;
+}
+
+void FoldedColumn::replace(int row, const QString &folded, bool empty)
+{
+    // The old slice is left unused; the buffer is rebuilt with the rows.
+    m_start[row] = m_text.size();
+    m_length[row] = empty ? -1 : int(folded.size());
+    m_text += folded;
+}
+
+void FoldedColumn::remove(int row)
+{
+    m_start.remove(row);
+    m_length.remove(row);
+}
+
+// --- RowCaches ------------------------------------------------------------------
+
+struct RowCaches::Column {
+    const Field *field = nullptr;
+    bool hasKeys = false;
+    SortKeys keys;
+    QVector<int> byRank; // ranked columns: the rows with a value, in collated order
+    bool hasFolded = false;
+    FoldedColumn folded;
+    bool hasIndex = false;
+    QHash<qint64, QVector<int>> index;
+};
+
+RowCaches::RowCaches(const QVector<Row> &rows) : m_rows(rows) {}
+
+RowCaches::~RowCaches() = default;
+
+bool RowCaches::holds(const Field *field)
+{
+    return field->type() != FieldType::Lookup && field->type() != FieldType::Blob;
+}
+
+bool RowCaches::isKey(const Field *field)
+{
+    return field->type() == FieldType::AutoInc || field->type() == FieldType::Integer;
+}
+
+void RowCaches::clear()
+{
+    m_columns.clear();
+}
+
+RowCaches::Column &RowCaches::column(const Field *field)
+{
+    auto &c = m_columns[field->index()];
+    if (!c) {
+        c = std::make_shared<Column>();
+        c->field = field;
+    }
+    return *c;
+}
+
+namespace {
+
+QString foldedText(const Field *f, const QVariant &v) { return f->displayText(v).toCaseFolded(); }
+
+void insertSorted(QVector<int> &rows, int row)
+{
+    rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
+}
+
+} // namespace
+
+const SortKeys &RowCaches::sortKeys(const Field *field)
+{
+    Column &c = column(field);
+    if (!c.hasKeys) {
+        const int fi = field->index();
+        if (isRanked(field)) {
+            c.keys = rankTexts(m_rows.size(), [this, fi](int i) { return m_rows[i][fi]; }, &c.byRank);
+        } else {
+            c.keys.resize(m_rows.size());
+            for (int i = 0; i < m_rows.size(); ++i)
+                c.keys[i] = numberKey(m_rows[i][fi], field->type());
+        }
+        c.hasKeys = true;
+    }
+    return c.keys;
+}
+
+const FoldedColumn &RowCaches::folded(const Field *field)
+{
+    Column &c = column(field);
+    if (!c.hasFolded) {
+        for (const Row &row : m_rows) {
+            const QVariant &v = row[field->index()];
+            c.folded.append(foldedText(field, v), isEmptyValue(v));
+        }
+        c.hasFolded = true;
+    }
+    return c.folded;
+}
+
+const QVector<int> &RowCaches::rowsEqualTo(const Field *field, qint64 value)
+{
+    Column &c = column(field);
+    if (!c.hasIndex) {
+        const SortKeys &keys = sortKeys(field); // the stored numbers themselves
+        for (int i = 0; i < keys.size(); ++i)
+            if (keys[i] != EmptyKey)
+                c.index[keys[i]].append(i);
+        c.hasIndex = true;
+    }
+    static const QVector<int> none;
+    const auto it = c.index.constFind(value);
+    return it == c.index.constEnd() ? none : *it;
+}
+
+void RowCaches::rowStored(int row, bool appended)
+{
+    const QCollator &collator = textCollator();
+    for (const auto &entry : std::as_const(m_columns)) {
+        Column &c = *entry;
+        const QVariant &v = m_rows[row][c.field->index()];
+        if (c.hasFolded) {
+            if (appended)
+                c.folded.append(foldedText(c.field, v), isEmptyValue(v));
+            else
+                c.folded.replace(row, foldedText(c.field, v), isEmptyValue(v));
+        }
+        if (!c.hasKeys)
+            continue;
+        if (appended)
+            c.keys.append(EmptyKey);
+        const qint64 old = c.keys[row];
+        if (c.hasIndex && old != EmptyKey)
+            c.index[old].removeOne(row);
+        if (!isRanked(c.field)) {
+            c.keys[row] = numberKey(v, c.field->type());
+            if (c.hasIndex && c.keys[row] != EmptyKey)
+                insertSorted(c.index[c.keys[row]], row);
+            continue;
+        }
+        // Take the row out of the collated order and put it back where its
+        // new text belongs, sharing the rank of an equal text or opening one.
+        c.byRank.removeOne(row);
+        c.keys[row] = EmptyKey;
+        if (isEmptyValue(v))
+            continue;
+        const QString text = v.toString();
+        const auto at = std::upper_bound(c.byRank.begin(), c.byRank.end(), text, [&](const QString &t, int r) {
+            return collator.compare(t, m_rows[r][c.field->index()].toString()) < 0;
+        });
+        const int pos = int(at - c.byRank.begin());
+        const qint64 before = pos > 0 ? c.keys[c.byRank[pos - 1]] : -1;
+        if (pos > 0 && collator.compare(m_rows[c.byRank[pos - 1]][c.field->index()].toString(), text) == 0) {
+            c.keys[row] = before;
+        } else {
+            for (qint64 &k : c.keys)
+                if (k != EmptyKey && k > before)
+                    ++k;
+            c.keys[row] = before + 1;
+        }
+        c.byRank.insert(pos, row);
+    }
+}
+
+void RowCaches::rowRemoved(int row)
+{
+    const auto shift = [row](QVector<int> &rows) {
+        for (int &r : rows)
+            if (r > row)
+                --r;
+    };
+    for (const auto &entry : std::as_const(m_columns)) {
+        Column &c = *entry;
+        if (c.hasFolded)
+            c.folded.remove(row);
+        if (!c.hasKeys)
+            continue;
+        if (c.hasIndex) {
+            if (c.keys[row] != EmptyKey)
+                c.index[c.keys[row]].removeOne(row);
+            for (QVector<int> &rows : c.index)
+                shift(rows);
+        }
+        c.keys.remove(row);
+        c.byRank.removeOne(row);
+        shift(c.byRank);
+    }
+}
