@@ -4,6 +4,7 @@
 #include "support/TestDb.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -111,6 +112,89 @@ private slots:
         p->setSort("project_begin");
         QCOMPARE(names(p, dm->tblProjectproject_begin),
                  QStringList({"10.01.2010", "01.03.2010", "01.02.2011", "05.05.2011"}));
+    }
+
+    // Russian order whatever the process's locale: Ё among Е, numbers by
+    // value, letter case ignored; Cyrillic before other scripts.
+    void textSortsInRussianOrder()
+    {
+        const QStringList sorted = {"абв", "Абг", "Авансы", "ёж", "Ежи", "Ёлка", "Ель", "Жук", "Зарплата", "Касса",
+                                    "Проект 9", "Проект 10", "Тетрис", "Яблоко", "№1", "№2", "№10", "№1000", "Zeta"};
+        for (const char *name : {"Яблоко", "№10", "Ель", "Проект 10", "Zeta", "№2", "Ёлка", "Жук", "Абг", "№1000",
+                                 "Проект 9", "ёж", "№1", "абв", "Ежи"})
+            db->exec("INSERT INTO projects (cat_id, tovName) VALUES (1, ?)", {QString::fromUtf8(name)});
+        db->closeDm();
+        dm = db->openDm();
+        Dataset *p = dm->tblProject;
+        p->setSort("tovName");
+        QCOMPARE(names(p, dm->tblProjecttovName), sorted);
+        QStringList reversed(sorted.rbegin(), sorted.rend());
+        p->setSort("tovName DESC");
+        QCOMPARE(names(p, dm->tblProjecttovName), reversed);
+        // A renamed row takes its place among the others.
+        QVERIFY(p->locate("tovName", "Яблоко"));
+        p->edit();
+        dm->tblProjecttovName->setAsString("Ёрш");
+        p->post();
+        p->setSort("tovName");
+        QCOMPARE(names(p, dm->tblProjecttovName).mid(3, 5), QStringList({"ёж", "Ежи", "Ёлка", "Ель", "Ёрш"}));
+    }
+
+    void orderIsTheSameWhateverTheLocale()
+    {
+        for (const char *lang : {"C", "ru_RU.UTF-8"}) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("LANG", lang);
+            env.insert("LC_ALL", lang);
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), {"textSortsInRussianOrder"});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
+        }
+    }
+
+    // What a filter reads from (the key index, the folded names) follows
+    // every post, edit of the indexed column and delete.
+    void filterCachesFollowPostsEditsAndDeletes()
+    {
+        Dataset *p = dm->tblProject;
+        p->setSort("tovName");
+        p->setFilter("cat_id='2'");
+        p->setFiltered(true);
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Тетрис"}));
+        p->append();
+        dm->tblProjectcat_id->setAsInteger(2);
+        dm->tblProjecttovName->setAsString("Гольф");
+        p->post();
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Гольф", "Тетрис"}));
+
+        const auto show = [p](const QString &filter) {
+            p->setFilter(filter);
+            return p->recordCount();
+        };
+        QCOMPARE(show("cat_id='1'"), 3);
+        QVERIFY(p->locate("tovName", "Касса"));
+        p->edit();
+        dm->tblProjectcat_id->setAsInteger(2);
+        dm->tblProjecttovName->setAsString("Кассовый учёт");
+        p->post();
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Авансы", "Зарплата"}));
+        QCOMPARE(show("cat_id='2'"), 3);
+        QCOMPARE(show("tovName LIKE '%учЁТ%'"), 1);
+        QCOMPARE(dm->tblProjecttovName->asString(), QString("Кассовый учёт"));
+
+        // Deleting the first row held moves every later row's place.
+        QVERIFY(show("cat_id='2'") == 3 && p->locate("tovName", "Кассовый учёт"));
+        p->remove();
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Гольф", "Тетрис"}));
+        QCOMPARE(show("cat_id='1'"), 2);
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Авансы", "Зарплата"}));
+        QCOMPARE(show("tovName LIKE '%а%' AND cat_id<>'1'"), 0);
+        QCOMPARE(show("tovName LIKE '%ф%' OR project_id='2'"), 2);
+        QCOMPARE(show("cat_id='1.5'"), 0);
+        p->setFiltered(false);
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Авансы", "Гольф", "Зарплата", "Тетрис"}));
     }
 
     void aFilterThatDoesNotParseStaysOff()
