@@ -64,7 +64,8 @@ SortKeys rankTexts(int count, const std::function<QVariant(int)> &valueAt, QVect
     }
     QVector<int> sorted(items.size());
     std::iota(sorted.begin(), sorted.end(), 0);
-    std::stable_sort(sorted.begin(), sorted.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    // Equal texts share a rank, so their order among themselves does not matter.
+    std::sort(sorted.begin(), sorted.end(), [&keys](int a, int b) { return keys[a].compare(keys[b]) < 0; });
     qint64 rank = -1;
     for (int i = 0; i < sorted.size(); ++i) {
         if (i == 0 || keys[sorted[i - 1]].compare(keys[sorted[i]]) != 0)
