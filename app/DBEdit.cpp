@@ -80,9 +80,12 @@ void DBEdit::onTextEdited(const QString &text)
         m_pending = true;
         return;
     }
+    const QString kept = storableText(text);
+    if (kept != text)
+        setText(kept);
     {
         const QScopedValueRollback<bool> writing(m_writing, true);
-        field()->setAsString(text);
+        field()->setAsString(kept);
     }
     m_shown = m_link->value();
 }

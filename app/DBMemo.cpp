@@ -33,5 +33,8 @@ void DBMemo::onTextChanged()
     if (m_showing || !m_link->canWrite())
         return;
     const QScopedValueRollback<bool> showing(m_showing, true);
-    m_link->field()->setAsString(toPlainText());
+    const QString kept = storableText(toPlainText());
+    if (kept != toPlainText())
+        setPlainText(kept);
+    m_link->field()->setAsString(kept);
 }

@@ -2,6 +2,7 @@
 
 #include "app/DBEdit.h"
 #include "app/Messages.h"
+#include "app/WaitCursor.h"
 #include "app/WindowPlacement.h"
 #include "data/Dataset.h"
 
@@ -22,6 +23,7 @@ bool EditDialog::postGuarded(QLineEdit *nameField, const QString &caption,
                              const QString &duplicateText)
 {
     try {
+        const WaitCursor wait;
         m_dataset->post();
         return true;
     } catch (const DataError &e) {

@@ -61,3 +61,12 @@ bool FieldLink::canWrite() const
 {
     return field() && m_dataset->isEditing() && !m_field->isReadOnly();
 }
+
+QString storableText(const QString &text)
+{
+    QString kept = text;
+    kept.remove(QChar(0));
+    if (!kept.isEmpty() && kept.back().isHighSurrogate())
+        kept.chop(1);
+    return kept;
+}

@@ -44,3 +44,8 @@ private:
     mutable Field *m_field = nullptr;
     QMetaObject::Connection m_connection;
 };
+
+// Typed or pasted text as a text field can keep it: without NUL characters
+// and without half a character left at the end by a length limit. The box
+// shows what is kept, so nothing is dropped unseen.
+QString storableText(const QString &text);

@@ -13,7 +13,12 @@ public:
         Unique,     // a post refused by a unique index
         Conversion, // a value that does not convert to the field's type
         Filter,     // a filter text that does not parse
-        Missing     // a table or column the program needs is not in the file
+        Missing,    // a table or column the program needs is not in the file
+        Locked,     // another program holds the file
+        ReadOnly,   // the file or its folder can't be written
+        DiskFull,   // no room left for the change
+        NotADatabase, // the file is no database, or not one of this program
+        Corrupt     // the file is damaged
     };
 
     explicit DataError(const QString &text, Kind kind = Kind::General)
@@ -22,6 +27,8 @@ public:
     QString text() const { return m_text; }
     Kind kind() const { return m_kind; }
     bool isUniqueViolation() const { return m_kind == Kind::Unique; }
+    // The database's own words, when the first line is the program's.
+    QString detail() const { return m_text.section(QLatin1Char('\n'), 1); }
 
 private:
     QString m_text;

@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "DataError.h"
+#include "DatabaseErrors.h"
 #include "SchemaSql.h"
 
 #include <QFileInfo>
@@ -20,10 +21,31 @@ QString uniqueConnectionName(const QString &base)
 
 DataError errorOf(const QSqlError &e)
 {
-    QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    const bool unique = text.contains(QLatin1String("UNIQUE constraint failed"))
-        || e.nativeErrorCode() == QLatin1String("2067");
-    return DataError(text, unique ? DataError::Kind::Unique : DataError::Kind::General);
+    return databaseError(e);
+}
+
+// How long a statement waits for another program's lock before it gives up:
+// short enough that the window does not seem to hang.
+const char *const kBusyTimeout = "QSQLITE_BUSY_TIMEOUT=1500";
+
+// The start-up check read nothing: say what is wrong with the file itself.
+DataError unusableFile(const QString &shownPath, const DataError &e)
+{
+    QString first;
+    switch (e.kind()) {
+    case DataError::Kind::Locked:
+        first = QStringLiteral("Файл базы данных \"%1\" занят другой программой. Повторите попытку позже.");
+        break;
+    case DataError::Kind::Corrupt:
+        first = QStringLiteral("Файл базы данных \"%1\" поврежден.");
+        break;
+    default:
+        first = QStringLiteral("Файл \"%1\" не является базой данных программы.");
+        break;
+    }
+    const QString detail = e.detail().isEmpty() ? e.text() : e.detail();
+    return DataError(first.arg(shownPath) + QLatin1Char('\n') + detail,
+                     e.kind() == DataError::Kind::General ? DataError::Kind::NotADatabase : e.kind());
 }
 
 // The placeholders a statement really holds, so only those are bound.
@@ -51,17 +73,23 @@ Database::~Database()
 void Database::open(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        throw DataError(QStringLiteral("Не удается найти файл базы данных \"%1\".").arg(info.absoluteFilePath()));
-    if (!info.isReadable())
-        throw DataError(QStringLiteral("Нет доступа к файлу базы данных \"%1\".").arg(info.absoluteFilePath()));
-    m_readOnly = !info.isWritable();
+    const QString shown = info.absoluteFilePath();
+    if (info.isDir())
+        throw DataError(QStringLiteral("\"%1\" - это папка, а не файл базы данных.").arg(shown),
+                        DataError::Kind::NotADatabase);
+    if (!info.exists())
+        throw DataError(QStringLiteral("Не удается найти файл базы данных \"%1\".").arg(shown));
+    if (!info.isFile() || !info.isReadable())
+        throw DataError(QStringLiteral("Нет доступа к файлу базы данных \"%1\".").arg(shown));
+    // Every change writes a journal beside the file: a folder that can't be
+    // written makes the file as read-only as its own flags would.
+    m_readOnly = !info.isWritable() || !QFileInfo(info.absolutePath()).isWritable();
     m_path = path;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     db.setDatabaseName(path);
-    // Another process may share the file: wait for its locks rather than fail.
-    db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
-                                    : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    // Another process may share the file: wait a little for its locks.
+    db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;") + QLatin1String(kBusyTimeout)
+                                    : QString::fromLatin1(kBusyTimeout));
     if (!db.open()) {
         const DataError error = errorOf(db.lastError());
         db = QSqlDatabase();
@@ -72,8 +100,7 @@ void Database::open(const QString &path)
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const DataError &e) {
         close();
-        throw DataError(QStringLiteral("Файл \"%1\" не является базой данных программы: %2")
-                            .arg(info.absoluteFilePath(), e.text()));
+        throw unusableFile(shown, e);
     }
 }
 
@@ -140,7 +167,20 @@ void Database::commit()
 
 void Database::rollback()
 {
-    connection().rollback();
+    // A commit refused by a lock leaves the transaction open: end it here,
+    // so no later statement runs inside it.
+    QSqlDatabase db = connection();
+    if (!db.rollback())
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+}
+
+QStringList Database::tables() const
+{
+    QSqlQuery q = exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString().toLower();
+    return names;
 }
 
 QString Database::schemaSql()

@@ -34,13 +34,22 @@ public:
     // with the database's text on failure.
     QSqlQuery exec(const QString &sql, const QHash<QString, QVariant> &params = {}) const;
 
-    // Runs fn inside one transaction: all of it is stored or none.
+    // Runs fn inside one transaction: all of it is stored or none. A failed
+    // commit is rolled back too, so the connection never stays inside it.
     template <typename Fn> void transaction(Fn fn)
     {
         begin();
-        try { fn(); } catch (...) { rollback(); throw; }
-        commit();
+        try {
+            fn();
+            commit();
+        } catch (...) {
+            rollback();
+            throw;
+        }
     }
+
+    // Names of the tables in the file, in lower case.
+    QStringList tables() const;
 
     // Creates a new database file from the schema; refuses an existing file.
     static void create(const QString &path);

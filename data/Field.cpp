@@ -3,7 +3,9 @@
 #include "DataError.h"
 #include "Dataset.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+#include <limits>
 
 namespace {
 
@@ -80,7 +82,18 @@ bool Field::isNull() const
 }
 int Field::asInteger() const { return isNull() ? 0 : value().toInt(); }
 QString Field::asString() const { return displayText(value()); }
-Money Field::asMoney() const { return Money::fromUnits(isNull() ? 0 : value().toLongLong()); }
+Money Field::asMoney() const
+{
+    if (isNull())
+        return {};
+    const QVariant v = value();
+    if (v.typeId() != QMetaType::Double)
+        return Money::fromUnits(v.toLongLong());
+    // A total beyond the money type is held as an approximate number.
+    const double d = v.toDouble();
+    return Money::fromUnits(d >= 9.2e18 ? std::numeric_limits<qint64>::max()
+                                        : (d <= -9.2e18 ? std::numeric_limits<qint64>::min() : qint64(d)));
+}
 bool Field::asBoolean() const { return !isNull() && value().toBool(); }
 QByteArray Field::asBytes() const { return isNull() ? QByteArray() : value().toByteArray(); }
 
@@ -104,8 +117,14 @@ void Field::setValue(const QVariant &value)
         case FieldType::Text:
         case FieldType::Memo: {
             QString s = v.toString();
-            if (m_type == FieldType::Text && m_size > 0 && s.size() > m_size)
-                s.truncate(m_size); // the column keeps no more than its size
+            if (s.contains(QChar(0)))
+                throw DataError(QStringLiteral("%1: текст содержит нулевой символ, его нельзя сохранить")
+                                    .arg(displayLabel()),
+                                DataError::Kind::Conversion);
+            if (m_type == FieldType::Text && m_size > 0 && s.size() > m_size) {
+                // The column keeps no more than its size; never half a character.
+                s.truncate(s.at(m_size - 1).isHighSurrogate() ? m_size - 1 : m_size);
+            }
             v = s.isEmpty() ? QVariant() : QVariant(s);
             break;
         }
@@ -180,6 +199,10 @@ QVariant Field::fromText(const QString &text) const
         if (!m)
             throw DataError(quoted(text) + QStringLiteral(" не является допустимым числом"),
                             DataError::Kind::Conversion);
+        if (m->units() > Money::MaxInputUnits || m->units() < -Money::MaxInputUnits)
+            throw DataError(QStringLiteral("%1: сумма %2 слишком велика, допускается не более %3 руб.")
+                                .arg(displayLabel(), t, Money::fromUnits(Money::MaxInputUnits).toDisplayString()),
+                            DataError::Kind::Conversion);
         return QVariant::fromValue<qlonglong>(m->units());
     }
     case FieldType::Boolean: {
@@ -204,6 +227,8 @@ QString Field::displayText(const QVariant &v) const
         return {};
     switch (m_type) {
     case FieldType::Money:
+        if (v.typeId() == QMetaType::Double) // beyond the money type: an approximate amount
+            return QStringLiteral("≈ ") + QLocale().toString(v.toDouble() / Money::Scale, 'f', 0);
         return Money::fromUnits(v.toLongLong()).toDisplayString();
     case FieldType::DateTime:
         if (v.typeId() == QMetaType::QDate)

@@ -32,6 +32,9 @@ public:
     Dataset *dataset() const { return m_owner; }
     int index() const { return m_index; }
     QString name() const { return m_name; }
+    // The name the user knows the field by, used in messages about its value.
+    QString displayLabel() const { return m_label.isEmpty() ? m_name : m_label; }
+    void setDisplayLabel(const QString &label) { m_label = label; }
     FieldType type() const { return m_type; }
     int size() const { return m_size; }
     bool isReadOnly() const { return m_type == FieldType::AutoInc || m_type == FieldType::Lookup; }
@@ -82,6 +85,7 @@ private:
     Dataset *m_owner;
     int m_index;
     QString m_name;
+    QString m_label;
     FieldType m_type;
     int m_size;
     QString m_keyField;

@@ -8,13 +8,21 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include <vector>
+
 namespace {
 
 [[noreturn]] void fail(const QString &text, const QString &why)
 {
-    throw DataError(QStringLiteral("Неверное выражение фильтра «%1»: %2").arg(text, why),
+    // A pasted text may be long: the message shows its beginning only.
+    const QString shown = text.size() > 200 ? text.left(200) + QStringLiteral("…") : text;
+    throw DataError(QStringLiteral("Неверное выражение фильтра «%1»: %2").arg(shown, why),
                     DataError::Kind::Filter);
 }
+
+// Limits that keep a hostile text from taking the program down.
+constexpr int kMaxDepth = 100;
+constexpr int kMaxLength = 10000;
 
 enum class Op { Eq, Ne, Lt, Gt, Le, Ge, Like, NotLike };
 
@@ -32,53 +40,67 @@ QVector<bool> marksOf(const FilterSource &source, const QVector<int> &rows)
     return marks;
 }
 
+// The terms of one AND or OR chain side by side, so a long chain costs no
+// stack depth when it is matched or freed.
 class AndOr : public FilterExpression
 {
 public:
-    AndOr(bool isAnd, std::unique_ptr<FilterExpression> l, std::unique_ptr<FilterExpression> r)
-        : m_and(isAnd), m_l(std::move(l)), m_r(std::move(r)) {}
+    AndOr(bool isAnd, std::vector<std::unique_ptr<FilterExpression>> terms)
+        : m_and(isAnd), m_terms(std::move(terms)) {}
     bool matches(const ValueOf &v) const override
     {
-        return m_and ? (m_l->matches(v) && m_r->matches(v)) : (m_l->matches(v) || m_r->matches(v));
+        for (const auto &t : m_terms)
+            if (t->matches(v) != m_and)
+                return !m_and;
+        return m_and;
     }
 
     void select(const FilterSource &source, QVector<int> &rows) const override
     {
         if (m_and) {
-            m_l->select(source, rows);
-            m_r->select(source, rows);
+            for (const auto &t : m_terms)
+                t->select(source, rows);
             return;
         }
-        QVector<int> left = rows;
-        m_l->select(source, left);
-        QVector<bool> marks = marksOf(source, left);
+        // Each term looks only at the rows no earlier term has taken.
+        QVector<bool> marks(source.rowCount(), false);
         QVector<int> rest = rows;
-        keepMarked(rest, marks, false);
-        m_r->select(source, rest);
-        for (int r : std::as_const(rest))
-            marks[r] = true;
+        for (const auto &t : m_terms) {
+            QVector<int> taken = rest;
+            t->select(source, taken);
+            for (int r : std::as_const(taken))
+                marks[r] = true;
+            keepMarked(rest, marks, false);
+        }
         keepMarked(rows, marks, true);
     }
 
     std::optional<QVector<int>> candidates(const FilterSource &source) const override
     {
-        auto l = m_l->candidates(source);
-        auto r = m_r->candidates(source);
-        if (m_and) {
-            if (!l || !r)
-                return l ? l : r;
-            return l->size() <= r->size() ? l : r;
+        std::optional<QVector<int>> result;
+        for (const auto &t : m_terms) {
+            auto c = t->candidates(source);
+            if (m_and) {
+                if (c && (!result || c->size() < result->size()))
+                    result = std::move(c);
+                continue;
+            }
+            if (!c)
+                return std::nullopt;
+            if (!result) {
+                result = std::move(c);
+                continue;
+            }
+            QVector<int> both;
+            std::set_union(result->begin(), result->end(), c->begin(), c->end(), std::back_inserter(both));
+            result = std::move(both);
         }
-        if (!l || !r)
-            return std::nullopt;
-        QVector<int> both;
-        std::set_union(l->begin(), l->end(), r->begin(), r->end(), std::back_inserter(both));
-        return both;
+        return result;
     }
 
 private:
     bool m_and;
-    std::unique_ptr<FilterExpression> m_l, m_r;
+    std::vector<std::unique_ptr<FilterExpression>> m_terms;
 };
 
 class Not : public FilterExpression
@@ -283,41 +305,42 @@ private:
         return peek().kind == Token::Ident && peek().text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
 
-    std::unique_ptr<FilterExpression> parseOr()
-    {
-        auto left = parseAnd();
-        while (keyword("OR")) {
-            take();
-            left = std::make_unique<AndOr>(false, std::move(left), parseAnd());
-        }
-        return left;
-    }
+    std::unique_ptr<FilterExpression> parseOr() { return parseChain("OR", false); }
+    std::unique_ptr<FilterExpression> parseAnd() { return parseChain("AND", true); }
 
-    std::unique_ptr<FilterExpression> parseAnd()
+    std::unique_ptr<FilterExpression> parseChain(const char *word, bool isAnd)
     {
-        auto left = parseUnary();
-        while (keyword("AND")) {
+        std::vector<std::unique_ptr<FilterExpression>> terms;
+        terms.push_back(isAnd ? parseUnary() : parseAnd());
+        while (keyword(word)) {
             take();
-            left = std::make_unique<AndOr>(true, std::move(left), parseUnary());
+            terms.push_back(isAnd ? parseUnary() : parseAnd());
         }
-        return left;
+        if (terms.size() == 1)
+            return std::move(terms.front());
+        return std::make_unique<AndOr>(isAnd, std::move(terms));
     }
 
     std::unique_ptr<FilterExpression> parseUnary()
     {
+        // Brackets and NOT recurse: a pasted text must not exhaust the stack.
+        if (++m_depth > kMaxDepth)
+            fail(m_src, QStringLiteral("слишком глубокая вложенность скобок или NOT (не более %1)").arg(kMaxDepth));
+        std::unique_ptr<FilterExpression> e;
         if (keyword("NOT")) {
             take();
-            return std::make_unique<Not>(parseUnary());
-        }
-        if (peek().kind == Token::Symbol && peek().text == QLatin1String("(")) {
+            e = std::make_unique<Not>(parseUnary());
+        } else if (peek().kind == Token::Symbol && peek().text == QLatin1String("(")) {
             take();
-            auto e = parseOr();
+            e = parseOr();
             if (!(peek().kind == Token::Symbol && peek().text == QLatin1String(")")))
                 fail(m_src, QStringLiteral("не закрыта скобка"));
             take();
-            return e;
+        } else {
+            e = parseComparison();
         }
-        return parseComparison();
+        --m_depth;
+        return e;
     }
 
     std::unique_ptr<FilterExpression> parseComparison()
@@ -431,6 +454,7 @@ private:
     FilterExpression::Resolver m_resolve;
     QVector<Token> m_tokens;
     int m_i = 0;
+    int m_depth = 0;
 };
 
 } // namespace
@@ -444,5 +468,7 @@ void FilterExpression::select(const FilterSource &source, QVector<int> &rows) co
 
 std::unique_ptr<FilterExpression> FilterExpression::parse(const QString &text, const Resolver &resolve)
 {
+    if (text.size() > kMaxLength)
+        fail(text, QStringLiteral("выражение длиннее %1 символов").arg(kMaxLength));
     return Parser(text, resolve).parseAll();
 }

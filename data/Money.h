@@ -10,6 +10,9 @@ class Money
 {
 public:
     static constexpr qint64 Scale = 10000;
+    // The largest amount an editor accepts: 9 999 999 999.9999 roubles. Far
+    // from the 64-bit limit, so totals over many rows stay exact.
+    static constexpr qint64 MaxInputUnits = 99'999'999'999'999;
 
     constexpr Money() = default;
     static constexpr Money fromUnits(qint64 units) { Money m; m.m_units = units; return m; }

@@ -1,5 +1,30 @@
 #include "SqlValues.h"
 
+#include <cmath>
+
+namespace {
+
+// Money is an integer count, but a file may hold anything in the column (a
+// total past 64 bits, a floating value, text): an exact count where there is
+// one, an approximate number where it is out of range, nothing for garbage.
+QVariant moneyFromSql(const QVariant &stored)
+{
+    if (stored.typeId() == QMetaType::LongLong || stored.typeId() == QMetaType::Int)
+        return QVariant::fromValue<qlonglong>(stored.toLongLong());
+    bool ok = false;
+    const qlonglong exact = stored.toString().toLongLong(&ok);
+    if (ok)
+        return QVariant::fromValue<qlonglong>(exact);
+    const double d = stored.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
+        return {};
+    if (std::abs(d) < 9.2e18 && d == std::trunc(d))
+        return QVariant::fromValue<qlonglong>(qlonglong(d));
+    return d;
+}
+
+} // namespace
+
 namespace SqlValues {
 
 QVariant fromSql(FieldType type, const QVariant &stored)
@@ -11,7 +36,7 @@ QVariant fromSql(FieldType type, const QVariant &stored)
     case FieldType::Integer:
         return stored.toInt();
     case FieldType::Money:
-        return QVariant::fromValue<qlonglong>(stored.toLongLong());
+        return moneyFromSql(stored);
     case FieldType::Boolean:
         return stored.toLongLong() != 0;
     case FieldType::DateTime: {

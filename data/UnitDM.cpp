@@ -2,18 +2,28 @@
 
 #include "Clock.h"
 
+#include <QFileInfo>
+#include <algorithm>
+
 TDm *Dm = nullptr;
 
 namespace {
 
+// A plain SUM fails with an overflow once the total passes 64 bits, and then
+// so does every save and the next start. The high and low 32 bits are summed
+// apart (neither can overflow) and joined: exact while the total fits, an
+// approximate floating total beyond, never an error.
+#define OVERFLOW_FREE_SUM(column) \
+    "(SUM(" column " >> 32) * 4294967296 + SUM(" column " & 4294967295))"
+
 const char *const kStatisticSql = "SELECT\n"
                                   "  COUNT(project_id) as allCountProject,\n"
-                                  "  SUM(price) as allPriceProject\n"
+                                  "  " OVERFLOW_FREE_SUM("price") " as allPriceProject\n"
                                   "FROM\n"
                                   "  projects";
 
 const char *const kStateOrdersSql = "SELECT\n"
-                                    "  SUM(summ) as allSumm\n"
+                                    "  " OVERFLOW_FREE_SUM("summ") " as allSumm\n"
                                     "FROM\n"
                                     "  orders";
 
@@ -92,6 +102,17 @@ TDm::~TDm()
 
 void TDm::checkSchema() const
 {
+    const QString shown = QFileInfo(ADOConnection->path()).absoluteFilePath();
+    const QStringList present = ADOConnection->tables();
+    if (present.isEmpty())
+        throw DataError(QStringLiteral("Файл \"%1\" пуст: в нем нет ни одной таблицы базы данных программы.")
+                            .arg(shown),
+                        DataError::Kind::NotADatabase);
+    static const QStringList ours = {"category", "years", "ide", "projects", "orders", "configs"};
+    if (std::none_of(ours.begin(), ours.end(), [&](const QString &t) { return present.contains(t); }))
+        throw DataError(QStringLiteral("Файл \"%1\" - база данных другой программы: в нем нет таблиц каталога проектов.")
+                            .arg(shown),
+                        DataError::Kind::NotADatabase);
     ADOConnection->requireColumns(QStringLiteral("category"), {"cat_id", "catName"});
     ADOConnection->requireColumns(QStringLiteral("years"), {"year_id", "name"});
     ADOConnection->requireColumns(QStringLiteral("ide"), {"version_id", "ide"});
@@ -134,6 +155,7 @@ void TDm::defineTables()
     tblProjectproject_begin = p->addField(QStringLiteral("project_begin"), FieldType::DateTime);
     tblProjectproject_end = p->addField(QStringLiteral("project_end"), FieldType::DateTime);
     tblProjectprice = p->addField(QStringLiteral("price"), FieldType::Money);
+    tblProjectprice->setDisplayLabel(QStringLiteral("Стоимость"));
     tblProjectdatetime_update = p->addField(QStringLiteral("datetime_update"), FieldType::DateTime);
     tblProjectstrYear = p->addLookupField(QStringLiteral("strYear"), 20, QStringLiteral("year_id"), tblYear,
                                           QStringLiteral("year_id"), QStringLiteral("name"));
@@ -152,6 +174,7 @@ void TDm::defineTables()
     tblOrdersproject_id = tblOrders->addField(QStringLiteral("project_id"), FieldType::Integer);
     tblOrdersdate_orders = tblOrders->addField(QStringLiteral("date_orders"), FieldType::DateTime);
     tblOrderssumm = tblOrders->addField(QStringLiteral("summ"), FieldType::Money);
+    tblOrderssumm->setDisplayLabel(QStringLiteral("Сумма"));
     tblOrderscomments = tblOrders->addField(QStringLiteral("comments"), FieldType::Text, 255);
 
     DsCategory = new DataSource(tblCategory, QStringLiteral("DsCategory"), this);
@@ -321,10 +344,21 @@ void TDm::tblIdeAfterPost()
 void TDm::deleteProjectWithOrders()
 {
     const int key = tblProjectproject_id->asInteger();
+    const int recNo = tblProject->recNo();
     // The sales and the project go together or not at all.
-    ADOConnection->transaction([&] {
-        sqlOrdersDelete->params().set(QStringLiteral("project_id"), key);
-        sqlOrdersDelete->execute();
-        tblProject->remove();
-    });
+    try {
+        ADOConnection->transaction([&] {
+            sqlOrdersDelete->params().set(QStringLiteral("project_id"), key);
+            sqlOrdersDelete->execute();
+            tblProject->remove();
+        });
+    } catch (...) {
+        // Rolled back: the list and the totals show again what the file holds,
+        // the project on the row it stood on.
+        tblProject->refresh();
+        tblProject->setRecNo(recNo);
+        reopen(sqlStatistic);
+        reopen(sqlStateOrders);
+        throw;
+    }
 }

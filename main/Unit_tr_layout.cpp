@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 
 namespace {
@@ -295,6 +296,9 @@ void TfrmMain::connectControls()
     connect(checkIde, &QCheckBox::toggled, this, [this] { checkIdeClick(checkIde); });
     for (QLineEdit *box : {EditKodProject, editPrice, editTovName})
         box->installEventFilter(this);
+    // Pasted, dropped and input-method text meets the same rule as typed keys.
+    for (QLineEdit *box : {EditKodProject, editPrice})
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
 
     // The window's default and cancel buttons. Enter on a focused push button
     // clicks that button, as a default button gives way to it.

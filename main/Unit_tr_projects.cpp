@@ -4,6 +4,7 @@
 #include "main/Unit_tr.h"
 
 #include "app/Messages.h"
+#include "app/WaitCursor.h"
 #include "data/UnitDM.h"
 #include "project/Unit_editTovars.h"
 
@@ -61,6 +62,7 @@ void TfrmMain::mnuDeleteClick(QObject *)
                              + Dm->tblProjecttovName->asString() + QStringLiteral("\"?");
     if (!askDelete(this, question))
         return;
+    const WaitCursor wait;
     Dm->deleteProjectWithOrders();
 }
 

@@ -14,6 +14,16 @@ namespace {
 
 const QString Caption = QStringLiteral("Сохранение");
 
+// Why a write failed, in words: a full disk is named as such.
+QString reasonOf(const QFileDevice &file)
+{
+    if (file.error() == QFileDevice::ResourceError)
+        return QStringLiteral("на диске нет места (%1)").arg(file.errorString());
+    if (file.error() == QFileDevice::NoError)
+        return QStringLiteral("запись прервана; возможно, диск заполнен");
+    return file.errorString();
+}
+
 [[noreturn]] void writeFailed(const QString &path, const QString &reason)
 {
     throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
@@ -25,18 +35,19 @@ void writePage(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        writeFailed(path, file.errorString());
+        writeFailed(path, reasonOf(file));
 }
 
-// A picture goes into the new images folder, where nothing can be in its way;
-// a plain write spares thousands of syncs to disk, and a failed one is removed.
-void writePicture(const QString &path, const QByteArray &bytes)
+// Pictures and support files go into the new folder, where nothing can be in
+// their way; a plain write spares thousands of syncs to disk, and a failed one
+// is removed.
+void writeNewFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        writeFailed(path, file.errorString());
+        writeFailed(path, reasonOf(file));
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        const QString reason = reasonOf(file);
         file.remove();
         writeFailed(path, reason);
     }
@@ -89,8 +100,14 @@ bool CatalogExport::run(int count)
 {
     if (!createFolders())
         return false;
-    copySupportFiles();
-    writePage(pagePath(), HtmlCatalog::encode(buildPage(count)));
+    try {
+        copySupportFiles();
+        writePage(pagePath(), HtmlCatalog::encode(buildPage(count)));
+    } catch (...) {
+        // A half export is no export: the folder was made by this run alone.
+        QDir(m_folder).removeRecursively();
+        throw;
+    }
     return true;
 }
 
@@ -118,11 +135,24 @@ bool CatalogExport::createFolders() const
 
 void CatalogExport::copySupportFiles() const
 {
-    // A missing support file is left out; the page still refers to it.
+    // A missing support file is left out; the page still refers to it. One
+    // that is there but can't be copied fails the export.
     const QDir data(QDir(m_programFolder).filePath(QStringLiteral("Data")));
     const QDir target(m_folder);
-    for (const QString &file : supportFiles())
-        QFile::copy(data.filePath(file), target.filePath(file));
+    for (const QString &file : supportFiles()) {
+        QFile source(data.filePath(file));
+        if (!source.exists())
+            continue;
+        // Read and written here rather than by QFile::copy, whose error
+        // would not tell a full disk from other failures.
+        QByteArray bytes;
+        if (source.open(QIODevice::ReadOnly))
+            bytes = source.readAll();
+        if (!source.isOpen() || source.error() != QFileDevice::NoError)
+            throw CatalogWriteError(QStringLiteral("Не удалось прочитать файл \"%1\": %2")
+                                        .arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
+        writeNewFile(target.filePath(file), bytes);
+    }
 }
 
 QStringList CatalogExport::buildPage(int count) const
@@ -140,7 +170,7 @@ QStringList CatalogExport::buildPage(int count) const
         if (!picture.isEmpty()) {
             // Written as its section is built, so every picture is on disk before the page.
             pictureFile = HtmlCatalog::pictureFileName(ds->valueAt(row, dm.tblProjectproject_id).toString());
-            writePicture(images.filePath(pictureFile), picture);
+            writeNewFile(images.filePath(pictureFile), picture);
         }
         HtmlCatalog::appendSection(lines, projectAt(dm, row, pictureFile));
     }

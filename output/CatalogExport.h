@@ -31,8 +31,8 @@ public:
 
     // Writes the export with count as the number of projects the page announces.
     // Returns false when a folder could not be created (the message was shown
-    // and nothing else was written). Throws CatalogWriteError when a picture or
-    // the page cannot be written.
+    // and nothing else was written). Throws CatalogWriteError when a support
+    // file, a picture or the page cannot be written; the export folder is then removed.
     bool run(int count);
 
     QString exportFolder() const { return m_folder; }

@@ -19,7 +19,7 @@ void TfrmMain::mnuExportCatClick(QObject *)
     try {
         job.run(count);
     } catch (const CatalogWriteError &e) {
-        // Files written before the failure stay; the page is not claimed written.
+        // The export folder is removed again; nothing is claimed written.
         showStandardError(this, e.text());
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/DBEdit.h"
 #include "app/Messages.h"
+#include "app/WaitCursor.h"
 #include "app/WindowFrame.h"
 #include "data/UnitDM.h"
 
@@ -107,6 +108,7 @@ void TfrmOrdersEdit::BitBtn1Click(QObject *)
 {
     if (hasChanges()) {
         try {
+            const WaitCursor wait;
             editedDataset()->post();
         } catch (const DataError &error) {
             // The sale stays pending and the dialog open for a correction.

@@ -4,6 +4,7 @@
 #include "main/Unit_tr.h"
 
 #include "app/Messages.h"
+#include "app/WaitCursor.h"
 #include "data/UnitDM.h"
 #include "sales/Unit_orders_edit.h"
 
@@ -70,6 +71,7 @@ void TfrmMain::mnuPayDelClick(QObject *)
     if (!askDelete(this, question))
         return;
     try {
+        const WaitCursor wait;
         orders->remove(); // the data module re-reads the sales total
     } catch (const DataError &error) {
         showStandardError(this, error.text());

@@ -32,6 +32,15 @@ void TfrmMain::gridAutoDblClick(QObject *)
         showNotice(this, LaunchCaption, QStringLiteral("Не введен IP адрес репозитория"));
         return;
     }
+    // The value goes inside quotes: a quote of its own would end them and
+    // pass the rest to the browser as further arguments.
+    const QChar quote = QLatin1Char('"');
+    if (address.contains(quote) || path.contains(quote)) {
+        showNotice(this, LaunchCaption,
+                   QStringLiteral("%1 репозитория содержит недопустимый символ «\"». Браузер репозитория не запущен.")
+                       .arg(address.contains(quote) ? QStringLiteral("Адрес") : QStringLiteral("Путь")));
+        return;
+    }
     const QString parameters = repositoryBrowserParameters(address, path);
     const QString browser = Dm->tblConfigspath_TortoiseSVN->asString();
     if (browser.isEmpty()) {
