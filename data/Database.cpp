@@ -99,6 +99,7 @@ void Database::open(const QString &path)
     try {
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const DataError &e) {
+        db = QSqlDatabase();
         close();
         throw unusableFile(shown, e);
     }

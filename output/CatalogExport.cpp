@@ -9,18 +9,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 namespace {
 
 const QString Caption = QStringLiteral("Сохранение");
 
 // Why a write failed, in words: a full disk is named as such.
+// A write cut short leaves no error code, so the free space tells.
 QString reasonOf(const QFileDevice &file)
 {
-    if (file.error() == QFileDevice::ResourceError)
-        return QStringLiteral("на диске нет места (%1)").arg(file.errorString());
+    const QStorageInfo disk(QFileInfo(file.fileName()).absolutePath());
+    if (file.error() == QFileDevice::ResourceError || (disk.isValid() && disk.bytesAvailable() < 65536))
+        return QStringLiteral("на диске нет места");
     if (file.error() == QFileDevice::NoError)
-        return QStringLiteral("запись прервана; возможно, диск заполнен");
+        return QStringLiteral("запись прервана");
     return file.errorString();
 }
 
