@@ -14,6 +14,7 @@
 
 class Database;
 class RowCaches;
+class QSqlQuery;
 
 using Row = QVector<QVariant>;
 
@@ -230,12 +231,17 @@ public:
     QString sql() const { return m_sql; }
     Parameters &params() { return m_params; }
     bool canModify() const override { return false; }
+    // A statement run instead when the first one's sums overflow 64 bits.
+    void setOverflowSql(const QString &sql) { m_overflowSql = sql; }
 
 protected:
     QVector<Row> fetch() override;
 
 private:
+    QSqlQuery run() const;
+
     QString m_sql;
+    QString m_overflowSql;
     Parameters m_params;
 };
 

@@ -4,6 +4,7 @@
 #include "Dataset.h"
 
 #include <QLocale>
+#include <cmath>
 #include <QRegularExpression>
 #include <limits>
 
@@ -227,8 +228,12 @@ QString Field::displayText(const QVariant &v) const
         return {};
     switch (m_type) {
     case FieldType::Money:
-        if (v.typeId() == QMetaType::Double) // beyond the money type: an approximate amount
-            return QStringLiteral("≈ ") + QLocale().toString(v.toDouble() / Money::Scale, 'f', 0);
+        if (v.typeId() == QMetaType::Double) {
+            // Beyond the money type: an approximate amount, in whole roubles.
+            const double roubles = v.toDouble() / Money::Scale;
+            const bool huge = std::abs(roubles) >= 1e18;
+            return QStringLiteral("≈ ") + QLocale().toString(roubles, huge ? 'g' : 'f', huge ? 6 : 0);
+        }
         return Money::fromUnits(v.toLongLong()).toDisplayString();
     case FieldType::DateTime:
         if (v.typeId() == QMetaType::QDate)

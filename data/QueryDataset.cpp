@@ -11,9 +11,20 @@ QueryDataset::QueryDataset(Database *db, const QString &name, const QString &sql
 {
 }
 
+QSqlQuery QueryDataset::run() const
+{
+    try {
+        return database()->exec(m_sql, m_params.all());
+    } catch (const DataError &e) {
+        if (m_overflowSql.isEmpty() || !e.text().contains(QLatin1String("integer overflow")))
+            throw;
+    }
+    return database()->exec(m_overflowSql, m_params.all());
+}
+
 QVector<Row> QueryDataset::fetch()
 {
-    QSqlQuery q = database()->exec(m_sql, m_params.all());
+    QSqlQuery q = run();
     const QSqlRecord rec = q.record();
     QVector<Row> rows;
     QVector<int> slotOf(rec.count(), -1);

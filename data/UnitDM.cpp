@@ -9,23 +9,27 @@ TDm *Dm = nullptr;
 
 namespace {
 
-// A plain SUM fails with an overflow once the total passes 64 bits, and then
-// so does every save and the next start. The high and low 32 bits are summed
-// apart (neither can overflow) and joined: exact while the total fits, an
-// approximate floating total beyond, never an error.
-#define OVERFLOW_FREE_SUM(column) \
-    "(SUM(" column " >> 32) * 4294967296 + SUM(" column " & 4294967295))"
-
 const char *const kStatisticSql = "SELECT\n"
                                   "  COUNT(project_id) as allCountProject,\n"
-                                  "  " OVERFLOW_FREE_SUM("price") " as allPriceProject\n"
+                                  "  SUM(price) as allPriceProject\n"
                                   "FROM\n"
                                   "  projects";
 
 const char *const kStateOrdersSql = "SELECT\n"
-                                    "  " OVERFLOW_FREE_SUM("summ") " as allSumm\n"
+                                    "  SUM(summ) as allSumm\n"
                                     "FROM\n"
                                     "  orders";
+
+// SUM fails once a total passes 64 bits, and then so would every save and
+// the next start. Only then are the high and low 32 bits summed apart
+// (neither can overflow) and joined: exact while the total fits, an
+// approximate floating total beyond, never an error.
+#define OVERFLOW_FREE_SUM(column) \
+    "(SUM(" column " >> 32) * 4294967296 + SUM(" column " & 4294967295))"
+
+const char *const kStatisticOverflowSql = "SELECT COUNT(project_id) as allCountProject, "
+                                          OVERFLOW_FREE_SUM("price") " as allPriceProject FROM projects";
+const char *const kStateOrdersOverflowSql = "SELECT " OVERFLOW_FREE_SUM("summ") " as allSumm FROM orders";
 
 const char *const kProjectRepSql =
     "SELECT\n"
@@ -193,9 +197,11 @@ void TDm::defineQueries()
     sqlStatistic = new QueryDataset(db, QStringLiteral("sqlStatistic"), QString::fromUtf8(kStatisticSql), this);
     sqlStatistic->addField(QStringLiteral("allCountProject"), FieldType::Integer);
     sqlStatistic->addField(QStringLiteral("allPriceProject"), FieldType::Money);
+    sqlStatistic->setOverflowSql(QString::fromUtf8(kStatisticOverflowSql));
 
     sqlStateOrders = new QueryDataset(db, QStringLiteral("sqlStateOrders"), QString::fromUtf8(kStateOrdersSql), this);
     sqlStateOrders->addField(QStringLiteral("allSumm"), FieldType::Money);
+    sqlStateOrders->setOverflowSql(QString::fromUtf8(kStateOrdersOverflowSql));
 
     sqlProjectCat = new QueryDataset(db, QStringLiteral("sqlProjectCat"),
                                      QStringLiteral("SELECT * FROM projects WHERE cat_id = :cat_id"), this);
