@@ -39,6 +39,17 @@ bool copySupportFiles(const QString &programFolder)
     return copied;
 }
 
+// The text of the export's failure; empty when it did not fail.
+QString failureOf(CatalogExport &job)
+{
+    try {
+        job.run(3);
+    } catch (const CatalogWriteError &e) {
+        return e.text();
+    }
+    return {};
+}
+
 } // namespace
 
 class TestFaultsWindows : public QObject
@@ -166,12 +177,7 @@ private slots:
         QFile::remove(program.path() + "/Data/js/jquery-ui.js");
         QDir().mkdir(program.path() + "/Data/js/jquery-ui.js"); // there, but no file to read
         CatalogExport job(frmMain, out.filePath("catalog"), program.path());
-        QString error;
-        try {
-            job.run(3);
-        } catch (const CatalogWriteError &e) {
-            error = e.text();
-        }
+        const QString error = failureOf(job);
         QVERIFY2(error.contains("jquery-ui.js"), qPrintable(error));
         QVERIFY(!QFileInfo::exists(job.exportFolder()));
     }
@@ -185,12 +191,7 @@ private slots:
             QSKIP("a small file system can't be mounted here (needs root)");
         auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk.path()}); });
         CatalogExport job(frmMain, disk.path() + "/catalog", program.path());
-        QString error;
-        try {
-            job.run(3);
-        } catch (const CatalogWriteError &e) {
-            error = e.text();
-        }
+        const QString error = failureOf(job);
         QVERIFY2(error.contains("на диске нет места"), qPrintable(error));
         QVERIFY(!QFileInfo::exists(job.exportFolder()));
         QCOMPARE(QDir(disk.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
