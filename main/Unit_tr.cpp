@@ -101,6 +101,9 @@ void TfrmMain::createMenus()
                             &TfrmMain::mnuPayEditClick, {});
     mnuPayDel = makeAction("mnuPayDel", QStringLiteral("Удалить продажу"), 6, &TfrmMain::mnuPayDelClick, {});
     mnuPay->addActions({mnuPayAdd, mnuPayEdit, mnuPayDel});
+    mnuSalesAnalysis = makeAction("mnuSalesAnalysis", QStringLiteral("Анализ продаж…"), none,
+                                  &TfrmMain::mnuSalesAnalysisClick, {});
+    mnuPay->addAction(mnuSalesAnalysis);
 
     N2 = makeMenu("N2", QStringLiteral("Справочники"));
     menuBar()->addMenu(N2);

@@ -50,6 +50,7 @@ public:
     QAction *mnuPayAdd;
     QAction *mnuPayEdit;
     QAction *mnuPayDel;
+    QAction *mnuSalesAnalysis; // "Анализ продаж…"
     QMenu *N2;            // "Справочники"
     QAction *mnuCategory;
     QAction *mnuEdIzm;
@@ -159,6 +160,7 @@ public:
     void mnuPayAddClick(QObject *sender = nullptr);
     void mnuPayEditClick(QObject *sender = nullptr);
     void mnuPayDelClick(QObject *sender = nullptr);
+    void mnuSalesAnalysisClick(QObject *sender = nullptr);
     void BitBtn1Click(QObject *sender = nullptr);
     void BitBtn3Click(QObject *sender = nullptr);
     void BitBtn2Click(QObject *sender = nullptr);

@@ -17,6 +17,7 @@
 #include "reference/Unit_year.h"
 #include "reference/Unit_year_edit.h"
 #include "sales/Unit_orders_edit.h"
+#include "sales/Unit_sales_analysis.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"
 
@@ -39,6 +40,7 @@ void bindWindowSet()
     frmOrdersEdit->bindData();
     frmIde->bindData();
     frmIdeEdit->bindData();
+    frmSalesAnalysis->bindData();
 }
 
 template <typename T> void destroy(T *&object)
@@ -71,12 +73,14 @@ void createWindowSet(const QString &dbPath)
     frmOrdersEdit = new TfrmOrdersEdit(frmMain);
     frmIde = new TfrmIde(frmMain);
     frmIdeEdit = new TfrmIdeEdit(frmMain);
+    frmSalesAnalysis = new TfrmSalesAnalysis(frmMain);
     bindWindowSet();
 }
 
 void destroyWindowSet()
 {
     // Windows first, so no bound control outlives the datasets it shows.
+    destroy(frmSalesAnalysis);
     destroy(frmIdeEdit);
     destroy(frmIde);
     destroy(frmOrdersEdit);

@@ -7,6 +7,7 @@
 #include "app/WaitCursor.h"
 #include "data/UnitDM.h"
 #include "sales/Unit_orders_edit.h"
+#include "sales/Unit_sales_analysis.h"
 
 namespace {
 
@@ -81,3 +82,8 @@ void TfrmMain::mnuPayDelClick(QObject *)
 void TfrmMain::BitBtn1Click(QObject *sender) { mnuPayAddClick(sender); }
 void TfrmMain::BitBtn3Click(QObject *sender) { mnuPayEditClick(sender); }
 void TfrmMain::BitBtn2Click(QObject *sender) { mnuPayDelClick(sender); }
+
+void TfrmMain::mnuSalesAnalysisClick(QObject *)
+{
+    frmSalesAnalysis->exec();
+}

@@ -1,9 +1,9 @@
 # Sourced by run.sh and test.sh: installs the Debian packages they need.
 
-# The packages every build needs (Qt 6 with its SQLite driver and its Russian
-# translation, the tool chain, and a font so that text renders under offscreen
-# and xvfb).
-BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev
+# The packages every build needs (Qt 6 with its SQLite driver, its charts and
+# its Russian translation, the tool chain, and a font so that text renders
+# under offscreen and xvfb).
+BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev qt6-charts-dev
                 cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which

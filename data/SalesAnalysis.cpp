@@ -1,0 +1,206 @@
+#include "SalesAnalysis.h"
+
+#include "Database.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+// The number of the period a sale falls in, computed by the database from the
+// ISO text of its date: months and quarters count from year 0, so they sort
+// and group as plain integers. substr() and CAST are the same on every engine
+// the program runs on; this is the one place that knows how dates are stored.
+QString periodKey(SalesPeriod period)
+{
+    const QString year = QStringLiteral("CAST(substr(o.date_orders, 1, 4) AS INTEGER)");
+    const QString month = QStringLiteral("CAST(substr(o.date_orders, 6, 2) AS INTEGER)");
+    switch (period) {
+    case SalesPeriod::Month:
+        return year + QStringLiteral(" * 12 + ") + month + QStringLiteral(" - 1");
+    case SalesPeriod::Quarter:
+        return year + QStringLiteral(" * 4 + (") + month + QStringLiteral(" - 1) / 3");
+    case SalesPeriod::Year:
+        break;
+    }
+    return year;
+}
+
+QDate startOfKey(qint64 key, SalesPeriod period)
+{
+    switch (period) {
+    case SalesPeriod::Month:
+        return QDate(int(key / 12), int(key % 12) + 1, 1);
+    case SalesPeriod::Quarter:
+        return QDate(int(key / 4), int(key % 4) * 3 + 1, 1);
+    case SalesPeriod::Year:
+        break;
+    }
+    return QDate(int(key), 1, 1);
+}
+
+// A date range on the text column: times of day on the last day sort after
+// its bare date, so the bound is the start of the next day.
+QString rangeCondition(const SalesQuery &query)
+{
+    QString sql = QStringLiteral("o.date_orders >= :from AND o.date_orders < :until");
+    if (query.catId != 0)
+        sql += QStringLiteral(" AND p.cat_id = :cat");
+    return sql;
+}
+
+QHash<QString, QVariant> rangeParams(const SalesQuery &query)
+{
+    return {{QStringLiteral("from"), query.from.toString(Qt::ISODate)},
+            {QStringLiteral("until"), query.to.addDays(1).toString(Qt::ISODate)},
+            {QStringLiteral("cat"), query.catId}};
+}
+
+// Sums arrive as 64-bit integers; an empty group's NULL reads as zero.
+Money moneyOf(const QVariant &value)
+{
+    return Money::fromUnits(value.isNull() ? 0 : value.toLongLong());
+}
+
+} // namespace
+
+Money SalesTotal::mean() const
+{
+    if (count == 0)
+        return Money();
+    const qint64 units = sum.units();
+    qint64 q = units / count;
+    const qint64 r = units % count;
+    if (2 * (r < 0 ? -r : r) >= count)
+        q += units < 0 ? -1 : 1;
+    return Money::fromUnits(q);
+}
+
+SalesReport SalesAnalysis::run(const SalesQuery &query) const
+{
+    SalesReport report;
+    if (!query.from.isValid() || !query.to.isValid() || query.to < query.from)
+        return report;
+    for (QDate start = periodStart(query.from, query.period); start <= query.to;
+         start = nextPeriod(start, query.period))
+        report.periods.append(SalesTotal{start, 0, Money()});
+    QHash<QDate, int> index;
+    for (int i = 0; i < report.periods.size(); ++i)
+        index.insert(report.periods.at(i).periodStart, i);
+    // A date stored in some other form may fall in no period of the range.
+    for (const SalesCell &cell : cells(query)) {
+        const auto at = index.constFind(cell.periodStart);
+        if (at == index.constEnd())
+            continue;
+        report.cells.append(cell);
+        SalesTotal &period = report.periods[*at];
+        period.count += cell.count;
+        period.sum = period.sum + cell.sum;
+        report.total.count += cell.count;
+        report.total.sum = report.total.sum + cell.sum;
+    }
+    report.topProjects = topProjects(query);
+    return report;
+}
+
+QList<SalesCell> SalesAnalysis::cells(const SalesQuery &query) const
+{
+    const QString sql =
+        QStringLiteral("SELECT period, cat_id, COUNT(*), CAST(COALESCE(SUM(summ), 0) AS BIGINT) FROM ("
+                       " SELECT %1 AS period, p.cat_id AS cat_id, o.summ AS summ"
+                       " FROM orders o LEFT JOIN projects p ON p.project_id = o.project_id"
+                       " WHERE %2) s"
+                       " GROUP BY period, cat_id ORDER BY period, cat_id")
+            .arg(periodKey(query.period), rangeCondition(query));
+    QSqlQuery q = m_db->exec(sql, rangeParams(query));
+    QList<SalesCell> result;
+    while (q.next())
+        result.append({startOfKey(q.value(0).toLongLong(), query.period), q.value(1).toInt(),
+                       q.value(2).toLongLong(), moneyOf(q.value(3))});
+    return result;
+}
+
+QList<TopProject> SalesAnalysis::topProjects(const SalesQuery &query) const
+{
+    // Totalled per project first, so only the few largest are joined to their names.
+    const QString join = query.catId != 0
+        ? QStringLiteral(" JOIN projects p ON p.project_id = o.project_id") : QString();
+    const QString sql =
+        QStringLiteral("SELECT t.project_id, p.tovName, c.catName, t.n, t.s FROM ("
+                       " SELECT o.project_id AS project_id, COUNT(*) AS n,"
+                       " CAST(COALESCE(SUM(o.summ), 0) AS BIGINT) AS s"
+                       " FROM orders o%1 WHERE %2"
+                       " GROUP BY o.project_id ORDER BY s DESC, o.project_id LIMIT %3) t"
+                       " LEFT JOIN projects p ON p.project_id = t.project_id"
+                       " LEFT JOIN category c ON c.cat_id = p.cat_id"
+                       " ORDER BY t.s DESC, t.project_id")
+            .arg(join, rangeCondition(query))
+            .arg(qMax(0, query.topCount));
+    QSqlQuery q = m_db->exec(sql, rangeParams(query));
+    QList<TopProject> result;
+    while (q.next())
+        result.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),
+                       q.value(3).toLongLong(), moneyOf(q.value(4))});
+    return result;
+}
+
+std::optional<QDate> SalesAnalysis::lastSaleDate() const
+{
+    QSqlQuery q = m_db->exec(QStringLiteral("SELECT MAX(date_orders) FROM orders"));
+    if (!q.next() || q.value(0).isNull())
+        return std::nullopt;
+    const QDate date = QDate::fromString(q.value(0).toString().left(10), Qt::ISODate);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+QList<CategoryName> SalesAnalysis::categories() const
+{
+    QSqlQuery q = m_db->exec(QStringLiteral("SELECT cat_id, catName FROM category ORDER BY catName"));
+    QList<CategoryName> result;
+    while (q.next())
+        result.append({q.value(0).toInt(), q.value(1).toString()});
+    return result;
+}
+
+QDate SalesAnalysis::periodStart(const QDate &date, SalesPeriod period)
+{
+    switch (period) {
+    case SalesPeriod::Month:
+        return QDate(date.year(), date.month(), 1);
+    case SalesPeriod::Quarter:
+        return QDate(date.year(), (date.month() - 1) / 3 * 3 + 1, 1);
+    case SalesPeriod::Year:
+        break;
+    }
+    return QDate(date.year(), 1, 1);
+}
+
+QDate SalesAnalysis::nextPeriod(const QDate &start, SalesPeriod period)
+{
+    switch (period) {
+    case SalesPeriod::Month:
+        return start.addMonths(1);
+    case SalesPeriod::Quarter:
+        return start.addMonths(3);
+    case SalesPeriod::Year:
+        break;
+    }
+    return start.addYears(1);
+}
+
+QString SalesAnalysis::periodLabel(const QDate &start, SalesPeriod period)
+{
+    static const char *const Quarters[] = {"I", "II", "III", "IV"};
+    const QString year = QString::number(start.year());
+    switch (period) {
+    case SalesPeriod::Month:
+        return QLocale(QLocale::Russian).standaloneMonthName(start.month(), QLocale::ShortFormat)
+            + QLatin1Char(' ') + year;
+    case SalesPeriod::Quarter:
+        return QLatin1String(Quarters[(start.month() - 1) / 3]) + QStringLiteral(" кв. ") + year;
+    case SalesPeriod::Year:
+        break;
+    }
+    return year;
+}

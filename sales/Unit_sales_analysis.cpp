@@ -1,0 +1,378 @@
+#include "sales/Unit_sales_analysis.h"
+
+#include "app/Messages.h"
+#include "app/Seams.h"
+#include "data/Clock.h"
+#include "data/DataError.h"
+#include "data/UnitDM.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStackedBarSeries>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+TfrmSalesAnalysis *frmSalesAnalysis = nullptr;
+
+namespace {
+
+const QString AllCategories = QStringLiteral("Все категории");
+const QString NoCategory = QStringLiteral("Без категории");
+
+template <typename W> W *named(const char *name, QWidget *parent)
+{
+    auto *widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QPushButton *button(const char *name, const QString &text, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void addLabelled(QHBoxLayout *layout, const QString &text, QWidget *control)
+{
+    auto *label = new QLabel(text, control->parentWidget());
+    label->setBuddy(control);
+    layout->addWidget(label);
+    layout->addWidget(control);
+    layout->addSpacing(8);
+}
+
+// The first textColumns columns are texts, aligned left; the others are figures.
+QTableWidget *table(const char *name, const QStringList &headers, int textColumns, QWidget *parent)
+{
+    auto *t = named<QTableWidget>(name, parent);
+    t->setProperty("textColumns", textColumns);
+    t->setColumnCount(int(headers.size()));
+    t->setHorizontalHeaderLabels(headers);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setAlternatingRowColors(true);
+    t->verticalHeader()->hide();
+    t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    return t;
+}
+
+void setRow(QTableWidget *t, int row, const QStringList &texts, bool bold = false)
+{
+    for (int column = 0; column < texts.size(); ++column) {
+        auto *item = new QTableWidgetItem(texts.at(column));
+        item->setTextAlignment(column < t->property("textColumns").toInt() ? Qt::AlignLeft | Qt::AlignVCenter
+                                                                          : Qt::AlignRight | Qt::AlignVCenter);
+        if (bold) {
+            QFont f = item->font();
+            f.setBold(true);
+            item->setFont(f);
+        }
+        t->setItem(row, column, item);
+    }
+}
+
+QString money(Money m)
+{
+    return m.toDisplayString();
+}
+
+double roubles(Money m)
+{
+    return double(m.units()) / double(Money::Scale);
+}
+
+} // namespace
+
+TfrmSalesAnalysis::TfrmSalesAnalysis(QWidget *parent)
+    : ModalWindow(QStringLiteral("Анализ продаж"), parent)
+{
+    setObjectName(QStringLiteral("frmSalesAnalysis"));
+    setWindowFrame(this, QSize(1000, 720), WindowBorder::Sizeable,
+                   Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(createControls());
+    chartView = named<QChartView>("chartView", this);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumHeight(260);
+    layout->addWidget(chartView, 3);
+    layout->addWidget(createTables(), 2);
+    layout->addWidget(createButtons());
+}
+
+QWidget *TfrmSalesAnalysis::createControls()
+{
+    auto *box = named<QWidget>("pnlControls", this);
+    cbPeriod = named<QComboBox>("cbPeriod", box);
+    cbPeriod->addItems({QStringLiteral("месяц"), QStringLiteral("квартал"), QStringLiteral("год")});
+    dtFrom = named<QDateEdit>("dtFrom", box);
+    dtTo = named<QDateEdit>("dtTo", box);
+    for (QDateEdit *edit : {dtFrom, dtTo}) {
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        edit->setCalendarPopup(true);
+    }
+    cbCategory = named<QComboBox>("cbCategory", box);
+    cbCategory->setMinimumWidth(200);
+    btnShow = button("btnShow", QStringLiteral("Показать"), box);
+    btnShow->setDefault(true);
+    connect(btnShow, &QPushButton::clicked, this, [this] { btnShowClick(btnShow); });
+
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    addLabelled(row, QStringLiteral("Период:"), cbPeriod);
+    addLabelled(row, QStringLiteral("с"), dtFrom);
+    addLabelled(row, QStringLiteral("по"), dtTo);
+    addLabelled(row, QStringLiteral("Категория:"), cbCategory);
+    row->addWidget(btnShow);
+    row->addStretch(1);
+    return box;
+}
+
+QWidget *TfrmSalesAnalysis::createTables()
+{
+    auto *area = new QWidget(this);
+    auto *periods = new QGroupBox(QStringLiteral("По периодам"), area);
+    periods->setObjectName(QStringLiteral("grpPeriods"));
+    gridPeriods = table("gridPeriods",
+                        {QStringLiteral("Период"), QStringLiteral("Продаж"), QStringLiteral("Сумма, руб."),
+                         QStringLiteral("Средняя продажа, руб.")},
+                        1, periods);
+    (new QVBoxLayout(periods))->addWidget(gridPeriods);
+
+    auto *projects = new QGroupBox(QStringLiteral("Лучшие проекты"), area);
+    projects->setObjectName(QStringLiteral("grpProjects"));
+    gridProjects = table("gridProjects",
+                         {QStringLiteral("Проект"), QStringLiteral("Категория"), QStringLiteral("Продаж"),
+                          QStringLiteral("Сумма, руб.")},
+                         2, projects);
+    (new QVBoxLayout(projects))->addWidget(gridProjects);
+
+    auto *layout = new QHBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(periods, 1);
+    layout->addWidget(projects, 1);
+    return area;
+}
+
+QWidget *TfrmSalesAnalysis::createButtons()
+{
+    auto *box = new QWidget(this);
+    btnSavePicture = button("btnSavePicture", QStringLiteral("Сохранить рисунок…"), box);
+    btnPrint = button("btnPrint", QStringLiteral("Печать"), box);
+    btnClose = button("btnClose", QStringLiteral("Закрыть"), box);
+    connect(btnSavePicture, &QPushButton::clicked, this, [this] { btnSavePictureClick(btnSavePicture); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { btnPrintClick(btnPrint); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(btnClose); });
+
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(btnSavePicture);
+    row->addWidget(btnPrint);
+    row->addStretch(1);
+    row->addWidget(btnClose);
+    return box;
+}
+
+void TfrmSalesAnalysis::bindData()
+{
+    m_rangeSet = false;
+}
+
+void TfrmSalesAnalysis::showEvent(QShowEvent *event)
+{
+    ModalWindow::showEvent(event);
+    // Categories and sales may have changed since the last showing.
+    try {
+        fillCategories();
+        if (!m_rangeSet)
+            setDefaultRange();
+    } catch (const DataError &error) {
+        showStandardError(this, error.text());
+        return;
+    }
+    btnShowClick();
+}
+
+void TfrmSalesAnalysis::fillCategories()
+{
+    const int current = cbCategory->currentData().toInt();
+    m_categories = SalesAnalysis(Dm->ADOConnection).categories();
+    cbCategory->clear();
+    cbCategory->addItem(AllCategories, 0);
+    for (const CategoryName &c : m_categories)
+        cbCategory->addItem(c.name, c.catId);
+    cbCategory->setCurrentIndex(qMax(0, cbCategory->findData(current)));
+}
+
+// The last twelve months that have sales, up to the month of the latest one.
+void TfrmSalesAnalysis::setDefaultRange()
+{
+    const QDate last = SalesAnalysis(Dm->ADOConnection).lastSaleDate().value_or(Clock::today());
+    const QDate end = QDate(last.year(), last.month(), 1).addMonths(1).addDays(-1);
+    dtFrom->setDate(QDate(last.year(), last.month(), 1).addMonths(-11));
+    dtTo->setDate(end);
+    m_rangeSet = true;
+}
+
+SalesQuery TfrmSalesAnalysis::currentQuery() const
+{
+    SalesQuery q;
+    q.period = static_cast<SalesPeriod>(cbPeriod->currentIndex());
+    q.from = dtFrom->date();
+    q.to = dtTo->date();
+    q.catId = cbCategory->currentData().toInt();
+    return q;
+}
+
+void TfrmSalesAnalysis::btnShowClick(QObject *)
+{
+    const SalesQuery query = currentQuery();
+    if (query.to < query.from) {
+        showNotice(this, QStringLiteral("Анализ продаж"),
+                   QStringLiteral("Начальная дата периода позже конечной"));
+        return;
+    }
+    try {
+        m_report = SalesAnalysis(Dm->ADOConnection).run(query);
+    } catch (const DataError &error) {
+        showStandardError(this, error.text());
+        return;
+    }
+    m_query = query;
+    showPeriods();
+    showProjects();
+    showChart();
+}
+
+void TfrmSalesAnalysis::showPeriods()
+{
+    gridPeriods->setRowCount(int(m_report.periods.size()) + 1);
+    int row = 0;
+    for (const SalesTotal &p : m_report.periods)
+        setRow(gridPeriods, row++,
+               {SalesAnalysis::periodLabel(p.periodStart, m_query.period), QString::number(p.count),
+                money(p.sum), money(p.mean())});
+    const SalesTotal &t = m_report.total;
+    setRow(gridPeriods, row, {QStringLiteral("Итого"), QString::number(t.count), money(t.sum), money(t.mean())},
+           true);
+}
+
+void TfrmSalesAnalysis::showProjects()
+{
+    gridProjects->setRowCount(int(m_report.topProjects.size()));
+    int row = 0;
+    for (const TopProject &p : m_report.topProjects)
+        setRow(gridProjects, row++, {p.name, p.category, QString::number(p.count), money(p.sum)});
+}
+
+QString TfrmSalesAnalysis::categoryName(int catId) const
+{
+    for (const CategoryName &c : m_categories)
+        if (c.catId == catId)
+            return c.name;
+    return NoCategory;
+}
+
+// One bar per period; with all categories each bar is stacked from the
+// categories' sums, with one category it is that category's sum.
+void TfrmSalesAnalysis::showChart()
+{
+    QMap<int, int> column; // period start as a Julian day -> bar
+    QStringList labels;
+    for (const SalesTotal &p : m_report.periods) {
+        column.insert(int(p.periodStart.toJulianDay()), int(labels.size()));
+        labels << SalesAnalysis::periodLabel(p.periodStart, m_query.period);
+    }
+    QMap<QString, QBarSet *> sets; // by category name, so the legend is in name order
+    for (const SalesCell &cell : m_report.cells) {
+        const QString name = categoryName(cell.catId);
+        QBarSet *&set = sets[name];
+        if (!set) {
+            set = new QBarSet(name);
+            for (int i = 0; i < labels.size(); ++i)
+                set->append(0);
+        }
+        const int at = column.value(int(cell.periodStart.toJulianDay()));
+        set->replace(at, set->at(at) + roubles(cell.sum));
+    }
+
+    QAbstractBarSeries *series = m_query.catId == 0 ? static_cast<QAbstractBarSeries *>(new QStackedBarSeries)
+                                                    : static_cast<QAbstractBarSeries *>(new QBarSeries);
+    for (QBarSet *set : std::as_const(sets))
+        series->append(set);
+
+    auto *chart = new QChart;
+    chart->setTitle(QStringLiteral("Сумма продаж, руб."));
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append(labels);
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto *y = new QValueAxis;
+    y->setLabelFormat(QStringLiteral("%.0f руб."));
+    y->setMin(0);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    y->applyNiceNumbers();
+    chart->legend()->setVisible(m_query.catId == 0 && !sets.isEmpty());
+    chart->legend()->setAlignment(Qt::AlignRight);
+
+    QChart *old = chartView->chart();
+    chartView->setChart(chart);
+    delete old;
+}
+
+QImage TfrmSalesAnalysis::chartImage(const QSize &size) const
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    chartView->render(&painter, QRectF(image.rect()), chartView->viewport()->rect());
+    return image;
+}
+
+QString TfrmSalesAnalysis::selectionText() const
+{
+    return QStringLiteral("Период: %1; с %2 по %3; категория: %4")
+        .arg(cbPeriod->itemText(int(m_query.period)), m_query.from.toString(QStringLiteral("dd.MM.yyyy")),
+             m_query.to.toString(QStringLiteral("dd.MM.yyyy")),
+             m_query.catId == 0 ? AllCategories.toLower() : categoryName(m_query.catId));
+}
+
+void TfrmSalesAnalysis::btnSavePictureClick(QObject *)
+{
+    QString path = seams().saveFileName(this, QStringLiteral("Сохранить рисунок"), QString(),
+                                        QStringLiteral("Рисунок PNG (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly)
+        && chartImage(chartView->viewport()->size()).save(&file, "PNG") && file.commit();
+    if (!written)
+        showStandardError(this, QStringLiteral("Не удалось записать файл \"%1\": %2")
+                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void TfrmSalesAnalysis::btnCloseClick(QObject *)
+{
+    close();
+}

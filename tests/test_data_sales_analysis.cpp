@@ -1,0 +1,164 @@
+// The sales totals of the analysis window, on a small catalogue whose results
+// are counted by hand: period edges, an empty range, a category without
+// sales, exact money.
+#include "data/SalesAnalysis.h"
+#include "data/UnitDM.h"
+#include "support/TestDb.h"
+
+#include <QtTest>
+
+namespace {
+
+using PeriodRow = std::tuple<QString, qint64, Money>; // period label, sales, sum
+
+QList<PeriodRow> rows(const SalesReport &r, SalesPeriod period)
+{
+    QList<PeriodRow> out;
+    for (const SalesTotal &t : r.periods)
+        out.append({SalesAnalysis::periodLabel(t.periodStart, period), t.count, t.sum});
+    return out;
+}
+
+Money units(qint64 n)
+{
+    return Money::fromUnits(n);
+}
+
+QStringList topNames(const SalesReport &r)
+{
+    QStringList out;
+    for (const TopProject &p : r.topProjects)
+        out << QStringLiteral("%1/%2/%3/%4").arg(p.name, p.category).arg(p.count).arg(p.sum.units());
+    return out;
+}
+
+} // namespace
+
+class TestDataSalesAnalysis : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDb> db;
+    std::unique_ptr<SalesAnalysis> analysis;
+
+    SalesReport run(SalesPeriod period, QDate from, QDate to, int catId = 0, int top = 10)
+    {
+        return analysis->run({period, from, to, catId, top});
+    }
+
+private slots:
+    void init()
+    {
+        db = std::make_unique<TestDb>();
+        db->fillSample(); // projects 1, 2, 4 in "Бухгалтерия" (1), 3 in "Игры" (2), none in "Пустая" (3)
+        db->exec("DELETE FROM orders");
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES"
+                 " (3, '2011-12-31 23:59:59', 100)," // the day before the range
+                 " (1, '2012-01-01', 10000),"        // first day of a month and a quarter
+                 " (2, '2012-01-31 23:59:59', 5),"   // last day of a month, with a time
+                 " (3, '2012-02-29', 1),"            // leap day
+                 " (1, '2012-03-31', 3),"            // last day of a quarter
+                 " (4, '2012-04-01', 7),"            // first day of the next quarter
+                 " (1, '2013-01-01', 1000)");        // the day after the range
+        analysis = std::make_unique<SalesAnalysis>(db->openDm()->ADOConnection);
+    }
+    void cleanup()
+    {
+        analysis.reset();
+        db.reset();
+    }
+
+    void monthsQuartersAndYearsCountTheirEdgeDays()
+    {
+        const QDate from(2012, 1, 1), to(2012, 12, 31);
+        const SalesReport months = run(SalesPeriod::Month, from, to);
+        QCOMPARE(months.periods.size(), 12);
+        QCOMPARE(rows(months, SalesPeriod::Month).mid(0, 5),
+                 (QList<PeriodRow>{{"янв. 2012", 2, units(10005)}, {"февр. 2012", 1, units(1)},
+                             {"март 2012", 1, units(3)}, {"апр. 2012", 1, units(7)}, {"май 2012", 0, units(0)}}));
+        QCOMPARE(months.total.count, 5);
+        QCOMPARE(months.total.sum, units(10016));
+
+        QCOMPARE(rows(run(SalesPeriod::Quarter, from, to), SalesPeriod::Quarter),
+                 (QList<PeriodRow>{{"I кв. 2012", 4, units(10009)}, {"II кв. 2012", 1, units(7)},
+                             {"III кв. 2012", 0, units(0)}, {"IV кв. 2012", 0, units(0)}}));
+        // A range that starts inside a period still shows that period, with the sales of the range only.
+        QCOMPARE(rows(run(SalesPeriod::Year, QDate(2011, 12, 31), QDate(2012, 1, 31)), SalesPeriod::Year),
+                 (QList<PeriodRow>{{"2011", 1, units(100)}, {"2012", 2, units(10005)}}));
+    }
+
+    void stackedCellsAndTopProjectsFollowTheCategory()
+    {
+        const QDate from(2012, 1, 1), to(2012, 12, 31);
+        const SalesReport all = run(SalesPeriod::Quarter, from, to, 0, 3);
+        QCOMPARE(all.cells.size(), 3);
+        QCOMPARE(all.cells.at(0).catId, 1);
+        QCOMPARE(all.cells.at(0).count, 3);
+        QCOMPARE(all.cells.at(0).sum, units(10008));
+        QCOMPARE(all.cells.at(1).catId, 2);
+        QCOMPARE(all.cells.at(1).sum, units(1));
+        QCOMPARE(all.cells.at(2).periodStart, QDate(2012, 4, 1));
+        QCOMPARE(topNames(all), (QStringList{"Касса/Бухгалтерия/2/10003", "Авансы/Бухгалтерия/1/7",
+                                             "Зарплата/Бухгалтерия/1/5"}));
+
+        const SalesReport games = run(SalesPeriod::Quarter, from, to, 2);
+        QCOMPARE(games.total.count, 1);
+        QCOMPARE(games.total.sum, units(1));
+        QCOMPARE(topNames(games), QStringList{"Тетрис/Игры/1/1"});
+
+        const SalesReport empty = run(SalesPeriod::Quarter, from, to, 3);
+        QCOMPARE(empty.periods.size(), 4);
+        QCOMPARE(empty.total.count, 0);
+        QVERIFY(empty.cells.isEmpty());
+        QVERIFY(empty.topProjects.isEmpty());
+        QCOMPARE(empty.total.mean(), units(0));
+    }
+
+    void aRangeWithoutSalesOrBackwardsHasNoFigures()
+    {
+        const SalesReport none = run(SalesPeriod::Month, QDate(2010, 1, 1), QDate(2010, 12, 31));
+        QCOMPARE(none.periods.size(), 12);
+        QCOMPARE(none.total.count, 0);
+        QVERIFY(none.topProjects.isEmpty());
+        QVERIFY(run(SalesPeriod::Month, QDate(2012, 2, 1), QDate(2012, 1, 1)).periods.isEmpty());
+    }
+
+    void sumsAndMeansAreExactToTheTenThousandth()
+    {
+        db->exec("DELETE FROM orders");
+        db->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 999)"
+                 " INSERT INTO orders (project_id, date_orders, summ) SELECT 1, '2014-05-10', 1 FROM n");
+        // Beyond 2^53: a sum through a double would lose the last unit.
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (2, '2014-05-11', 9007199254740000)");
+        const SalesReport r = run(SalesPeriod::Month, QDate(2014, 5, 1), QDate(2014, 5, 31));
+        QCOMPARE(r.total.count, 1000);
+        QCOMPARE(r.total.sum.units(), 9007199254740999LL);
+        QCOMPARE(r.total.mean().units(), 9007199254741LL); // ...740.999 rounded
+        QCOMPARE(r.topProjects.at(1).sum.units(), 999LL);
+        QCOMPARE((SalesTotal{{}, 2, units(-5)}).mean(), units(-3)); // -2.5 rounds away from zero
+    }
+
+    void latestSaleGivesTheDefaultRange()
+    {
+        QCOMPARE(analysis->lastSaleDate(), std::optional<QDate>(QDate(2013, 1, 1)));
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (1, '2013-02-03 10:00:00', 1)");
+        QCOMPARE(analysis->lastSaleDate(), std::optional<QDate>(QDate(2013, 2, 3)));
+        db->exec("DELETE FROM orders");
+        QVERIFY(!analysis->lastSaleDate());
+    }
+
+    void aFileWithoutTheDateIndexGivesTheSameFigures()
+    {
+        const SalesReport before = run(SalesPeriod::Month, QDate(2012, 1, 1), QDate(2012, 12, 31));
+        // A file made before the index existed opens and gives the same figures.
+        analysis.reset();
+        db->closeDm();
+        db->exec("DROP INDEX orders_date_orders");
+        analysis = std::make_unique<SalesAnalysis>(db->openDm()->ADOConnection);
+        const SalesReport after = run(SalesPeriod::Month, QDate(2012, 1, 1), QDate(2012, 12, 31));
+        QCOMPARE(rows(after, SalesPeriod::Month), rows(before, SalesPeriod::Month));
+        QCOMPARE(topNames(after), topNames(before));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataSalesAnalysis)
+#include "test_data_sales_analysis.moc"
