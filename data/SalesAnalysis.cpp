@@ -8,36 +8,37 @@
 
 namespace {
 
-// The number of the period a sale falls in, computed by the database from the
-// ISO text of its date: months and quarters count from year 0, so they sort
-// and group as plain integers. substr() and CAST are the same on every engine
-// the program runs on; this is the one place that knows how dates are stored.
+// The period a sale falls in, as text cut from the ISO date by the database:
+// "2013-05" for a month, "2013-2" for a quarter, "2013" for a year. substr(),
+// CAST and || are the same on every engine the program runs on; this is the
+// one place that knows how dates are stored.
 QString periodKey(SalesPeriod period)
 {
-    const QString year = QStringLiteral("CAST(substr(o.date_orders, 1, 4) AS INTEGER)");
-    const QString month = QStringLiteral("CAST(substr(o.date_orders, 6, 2) AS INTEGER)");
     switch (period) {
     case SalesPeriod::Month:
-        return year + QStringLiteral(" * 12 + ") + month + QStringLiteral(" - 1");
+        return QStringLiteral("substr(o.date_orders, 1, 7)");
     case SalesPeriod::Quarter:
-        return year + QStringLiteral(" * 4 + (") + month + QStringLiteral(" - 1) / 3");
+        return QStringLiteral("substr(o.date_orders, 1, 5)"
+                              " || CAST((CAST(substr(o.date_orders, 6, 2) AS INTEGER) + 2) / 3 AS VARCHAR(1))");
     case SalesPeriod::Year:
         break;
     }
-    return year;
+    return QStringLiteral("substr(o.date_orders, 1, 4)");
 }
 
-QDate startOfKey(qint64 key, SalesPeriod period)
+// The first day of the period a key names; invalid for a key of no date.
+QDate startOfKey(const QString &key, SalesPeriod period)
 {
+    const int year = key.left(4).toInt();
     switch (period) {
     case SalesPeriod::Month:
-        return QDate(int(key / 12), int(key % 12) + 1, 1);
+        return QDate(year, key.mid(5, 2).toInt(), 1);
     case SalesPeriod::Quarter:
-        return QDate(int(key / 4), int(key % 4) * 3 + 1, 1);
+        return QDate(year, (key.mid(5).toInt() - 1) * 3 + 1, 1);
     case SalesPeriod::Year:
         break;
     }
-    return QDate(int(key), 1, 1);
+    return QDate(year, 1, 1);
 }
 
 // A date range on the text column: times of day on the last day sort after
@@ -116,7 +117,7 @@ QList<SalesCell> SalesAnalysis::cells(const SalesQuery &query) const
     QSqlQuery q = m_db->exec(sql, rangeParams(query));
     QList<SalesCell> result;
     while (q.next())
-        result.append({startOfKey(q.value(0).toLongLong(), query.period), q.value(1).toInt(),
+        result.append({startOfKey(q.value(0).toString(), query.period), q.value(1).toInt(),
                        q.value(2).toLongLong(), moneyOf(q.value(3))});
     return result;
 }

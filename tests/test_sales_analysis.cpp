@@ -1,0 +1,163 @@
+// The sales analysis window: opened from the main menu, its tables and chart
+// after "Показать", the chart saved as a picture and the page printed
+// through the preview.
+#include "data/Clock.h"
+#include "data/UnitDM.h"
+#include "main/Unit_tr.h"
+#include "program/WindowSet.h"
+#include "sales/Unit_sales_analysis.h"
+#include "support/RecordingSeams.h"
+#include "support/TestDb.h"
+
+#include <QAction>
+#include <QBarSet>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QStackedBarSeries>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QStringList rowTexts(const QTableWidget *t, int row)
+{
+    QStringList out;
+    for (int c = 0; c < t->columnCount(); ++c)
+        out << (t->item(row, c) ? t->item(row, c)->text() : QString());
+    return out;
+}
+
+QAbstractBarSeries *barSeries(const TfrmSalesAnalysis *w)
+{
+    const QList<QAbstractSeries *> all = w->chartView->chart()->series();
+    return all.size() == 1 ? qobject_cast<QAbstractBarSeries *>(all.first()) : nullptr;
+}
+
+} // namespace
+
+class TestSalesAnalysis : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDb> db;
+    std::unique_ptr<RecordingSeams> seams;
+
+private slots:
+    void init()
+    {
+        Clock::set(QDateTime(QDate(2024, 5, 17), QTime(15, 30)));
+        seams = std::make_unique<RecordingSeams>();
+        db = std::make_unique<TestDb>();
+        db->fillSample(); // sales of 20.01.2011 and 01.02.2011 (Касса), 01.06.2011 (Тетрис)
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (4, '2010-06-30', 5000),"
+                 " (2, '2011-01-31 18:00:00', 12345)");
+        createWindowSet(db->path());
+    }
+    void cleanup()
+    {
+        destroyWindowSet();
+        db.reset();
+        seams.reset();
+        Clock::reset();
+    }
+
+    void theLastSalesItemOpensTwelveMonthsOfAllCategories()
+    {
+        QAction *item = frmMain->mnuPay->actions().last();
+        QCOMPARE(item->text(), QStringLiteral("Анализ продаж…"));
+        QStringList total;
+        QString from, to;
+        int bars = 0;
+        QTimer::singleShot(0, frmSalesAnalysis, [&] {
+            from = frmSalesAnalysis->dtFrom->text();
+            to = frmSalesAnalysis->dtTo->text();
+            const QTableWidget *g = frmSalesAnalysis->gridPeriods;
+            total = rowTexts(g, g->rowCount() - 1);
+            bars = int(g->rowCount()) - 1;
+            frmSalesAnalysis->btnClose->click();
+        });
+        item->trigger();
+        QCOMPARE(from, QStringLiteral("01.07.2010"));
+        QCOMPARE(to, QStringLiteral("30.06.2011"));
+        QCOMPARE(bars, 12);
+        // 1400 + 1.2345 + 1500.5 + 99.99 roubles; the sale of 30.06.2010 is a day early.
+        QCOMPARE(total, (QStringList{"Итого", "4", Money::fromUnits(30017245).toDisplayString(),
+                                     Money::fromUnits(7504311).toDisplayString()}));
+    }
+
+    void categoriesStackInTheChartAndOneCategoryStandsAlone()
+    {
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        w->cbPeriod->setCurrentIndex(1);
+        w->dtFrom->setDate(QDate(2011, 1, 1));
+        w->dtTo->setDate(QDate(2011, 12, 31));
+        w->btnShow->click();
+        QCOMPARE(rowTexts(w->gridPeriods, 0).mid(0, 2), (QStringList{"I кв. 2011", "3"}));
+        QCOMPARE(rowTexts(w->gridProjects, 0).mid(0, 3), (QStringList{"Касса", "Бухгалтерия", "2"}));
+        QAbstractBarSeries *stacked = barSeries(w);
+        QVERIFY(qobject_cast<QStackedBarSeries *>(stacked));
+        QCOMPARE(stacked->count(), 2); // Бухгалтерия and Игры
+        QCOMPARE(stacked->barSets().at(0)->label(), QStringLiteral("Бухгалтерия"));
+        QCOMPARE(stacked->barSets().at(0)->at(0), 1500.5 + 1400 + 1.2345);
+        QCOMPARE(stacked->barSets().at(1)->at(1), 99.99);
+
+        w->cbCategory->setCurrentIndex(w->cbCategory->findText("Игры"));
+        w->btnShow->click();
+        QAbstractBarSeries *single = barSeries(w);
+        QVERIFY(single && !qobject_cast<QStackedBarSeries *>(single));
+        QCOMPARE(single->count(), 1);
+        QCOMPARE(rowTexts(w->gridPeriods, 4).mid(0, 2), (QStringList{"Итого", "1"}));
+        QCOMPARE(w->gridProjects->rowCount(), 1);
+
+        w->dtFrom->setDate(QDate(2012, 1, 1));
+        w->btnShow->click();
+        QCOMPARE(seams->notices.size(), 1);
+        QCOMPARE(w->gridProjects->rowCount(), 1); // what was shown stays
+    }
+
+    void theChartIsSavedAsAPictureAndAFailedWriteIsReported()
+    {
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        const QString path = seams->tempPath() + "/chart";
+        seams->saveFileAnswers.enqueue(path);
+        w->btnSavePicture->click();
+        QImage saved(path + ".png");
+        QCOMPARE(saved.size(), w->chartView->viewport()->size());
+        QVERIFY(seams->errors.isEmpty());
+
+        seams->saveFileAnswers.enqueue(seams->tempPath() + "/missing/chart.png");
+        w->btnSavePicture->click();
+        QCOMPARE(seams->errors.size(), 1);
+        QVERIFY(seams->errors.first().contains("chart.png"));
+    }
+
+    void printingPutsTheTablesAndTheChartOnThePage()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        w->btnPrint->click();
+        QCOMPARE(seams->previewFiles.size(), 1);
+        QProcess p;
+        p.start("pdftotext", {"-layout", seams->previewFiles.first(), "-"});
+        QVERIFY(p.waitForFinished(60000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        for (const QString &part : {QStringLiteral("Анализ продаж"), QStringLiteral("с 01.07.2010 по 30.06.2011"),
+                                    QStringLiteral("Продажи по периодам"), QStringLiteral("июнь 2011"),
+                                    QStringLiteral("Лучшие проекты"), QStringLiteral("Зарплата"),
+                                    QStringLiteral("Итого")})
+            QVERIFY2(text.contains(part), qPrintable(part + "\n" + text));
+        QCOMPARE(seams->previewPages, 1);
+    }
+};
+
+QTEST_MAIN(TestSalesAnalysis)
+#include "test_sales_analysis.moc"
