@@ -23,7 +23,8 @@
 #include <QSaveFile>
 #include <QStackedBarSeries>
 #include <QTableWidget>
-#include <QValueAxis>
+#include <QCategoryAxis>
+#include <cmath>
 #include <QVBoxLayout>
 
 TfrmSalesAnalysis *frmSalesAnalysis = nullptr;
@@ -68,6 +69,9 @@ QTableWidget *table(const char *name, const QStringList &headers, int textColumn
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setAlternatingRowColors(true);
     t->verticalHeader()->hide();
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+    t->setWordWrap(false);
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     return t;
 }
@@ -95,6 +99,25 @@ QString money(Money m)
 double roubles(Money m)
 {
     return double(m.units()) / double(Money::Scale);
+}
+
+// The money axis: about five round steps up to the highest bar, each labelled
+// in roubles (a value axis would format its labels in Latin-1 only).
+QCategoryAxis *moneyAxis(double highest)
+{
+    const double raw = std::max(highest, 1.0) / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double r = raw / magnitude;
+    const double step = (r <= 1 ? 1 : r <= 2 ? 2 : r <= 5 ? 5 : 10) * magnitude;
+    const int steps = int(std::ceil(std::max(highest, 1.0) / step - 1e-9));
+    const QLocale russian(QLocale::Russian);
+    auto *axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setStartValue(-step / 1000);
+    for (int i = 0; i <= steps; ++i)
+        axis->append(russian.toString(qint64(std::llround(i * step))) + QStringLiteral(" руб."), i * step);
+    axis->setRange(0, steps * step);
+    return axis;
 }
 
 } // namespace
@@ -297,7 +320,12 @@ void TfrmSalesAnalysis::showChart()
     QStringList labels;
     for (const SalesTotal &p : m_report.periods) {
         column.insert(int(p.periodStart.toJulianDay()), int(labels.size()));
-        labels << SalesAnalysis::periodLabel(p.periodStart, m_query.period);
+        // The year under the month or quarter, so narrow bars keep whole labels.
+        QString label = SalesAnalysis::periodLabel(p.periodStart, m_query.period);
+        const qsizetype year = label.lastIndexOf(QLatin1Char(' '));
+        if (year > 0)
+            label.replace(year, 1, QStringLiteral("<br>"));
+        labels << label;
     }
     QMap<QString, QBarSet *> sets; // by category name, so the legend is in name order
     for (const SalesCell &cell : m_report.cells) {
@@ -324,27 +352,35 @@ void TfrmSalesAnalysis::showChart()
     x->append(labels);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
-    auto *y = new QValueAxis;
-    y->setLabelFormat(QStringLiteral("%.0f руб."));
-    y->setMin(0);
+    double highest = 0;
+    for (const SalesTotal &p : m_report.periods)
+        highest = std::max(highest, roubles(p.sum));
+    QCategoryAxis *y = moneyAxis(highest);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
-    y->applyNiceNumbers();
     chart->legend()->setVisible(m_query.catId == 0 && !sets.isEmpty());
-    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setAlignment(Qt::AlignBottom);
 
     QChart *old = chartView->chart();
     chartView->setChart(chart);
     delete old;
 }
 
+// Laid out again at the picture's size, so its texts keep their size on paper
+// whatever the window's shape; then put back as the window shows it.
 QImage TfrmSalesAnalysis::chartImage(const QSize &size) const
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    chartView->render(&painter, QRectF(image.rect()), chartView->viewport()->rect());
+    QChart *chart = chartView->chart();
+    const QRectF shown = chart->geometry();
+    chart->setGeometry(QRectF(shown.topLeft(), QSizeF(size)));
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        chartView->scene()->render(&painter, QRectF(image.rect()), chart->geometry());
+    }
+    chart->setGeometry(shown);
     return image;
 }
 

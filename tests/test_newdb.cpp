@@ -242,6 +242,9 @@ void TestNewDb::demoValuesAreWellFormed()
     }
     QCOMPARE(db.count("SELECT count(*) FROM orders o JOIN projects p ON p.project_id = o.project_id"
                       " WHERE date(o.date_orders) IS NULL OR o.date_orders < p.project_begin"), 0);
+    // Sales spread over the years, for the sales analysis to show; none pile up on one day.
+    QVERIFY(db.count("SELECT count(DISTINCT substr(date_orders, 1, 4)) FROM orders") >= 2);
+    QVERIFY(db.count("SELECT max(n) FROM (SELECT count(*) AS n FROM orders GROUP BY date_orders)") <= 5);
     // Money is an exact integer count, and some prices have kopecks.
     QCOMPARE(db.count("SELECT count(*) FROM projects WHERE typeof(price) <> 'integer' OR price <= 0"), 0);
     QCOMPARE(db.count("SELECT count(*) FROM orders WHERE typeof(summ) <> 'integer' OR summ <= 0"), 0);

@@ -280,10 +280,12 @@ private:
         const QVariant end = value(project, "project_end");
         const QDate first = QDate::fromString(
             (end.isValid() ? end : value(project, "project_begin")).toString(), Qt::ISODate);
-        // Entered as they happened, so sale numbers follow the dates.
+        // Entered as they happened, so sale numbers follow the dates. They
+        // spread over the two years after the project, up to the last day,
+        // rather than piling up on it.
         QList<QDate> dates(between(0, 10));
         for (QDate &date : dates)
-            date = qMin(LastDay, first.addDays(between(0, 700)));
+            date = first.addDays(between(0, int(qMin<qint64>(700, first.daysTo(LastDay)))));
         std::sort(dates.begin(), dates.end());
         for (const QDate &date : dates) {
             const SaleKind &kind = SaleKinds[between(0, count(SaleKinds) - 1)];
