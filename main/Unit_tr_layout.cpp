@@ -4,6 +4,7 @@
 
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
+#include "app/NamedControls.h"
 #include "main/ClipPanel.h"
 
 #include <QCheckBox>
@@ -32,20 +33,8 @@ QGroupBox *frame(const char *name, const QString &title, QWidget *parent)
     return box;
 }
 
-template <typename W> W *named(const char *name, QWidget *parent)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton *button(const char *name, const QString &text, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
+using controls::button;
+using controls::named;
 
 QLabel *labelFor(const QString &text, QWidget *buddy)
 {

@@ -1,6 +1,7 @@
 #include "sales/Unit_sales_analysis.h"
 
 #include "app/Messages.h"
+#include "app/NamedControls.h"
 #include "app/Seams.h"
 #include "data/Clock.h"
 #include "data/DataError.h"
@@ -34,20 +35,8 @@ namespace {
 const QString AllCategories = QStringLiteral("Все категории");
 const QString NoCategory = QStringLiteral("Без категории");
 
-template <typename W> W *named(const char *name, QWidget *parent)
-{
-    auto *widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton *button(const char *name, const QString &text, QWidget *parent)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
+using controls::button;
+using controls::named;
 
 void addLabelled(QHBoxLayout *layout, const QString &text, QWidget *control)
 {
@@ -74,6 +63,15 @@ QTableWidget *table(const char *name, const QStringList &headers, int textColumn
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     return t;
+}
+
+// A titled frame around one table.
+QGroupBox *tableFrame(const char *name, const QString &title, QTableWidget *table, QWidget *parent)
+{
+    auto *box = named<QGroupBox>(name, parent);
+    box->setTitle(title);
+    (new QVBoxLayout(box))->addWidget(table);
+    return box;
 }
 
 void setRow(QTableWidget *t, int row, const QStringList &texts, bool bold = false)
@@ -170,26 +168,18 @@ QWidget *TfrmSalesAnalysis::createControls()
 QWidget *TfrmSalesAnalysis::createTables()
 {
     auto *area = new QWidget(this);
-    auto *periods = new QGroupBox(QStringLiteral("По периодам"), area);
-    periods->setObjectName(QStringLiteral("grpPeriods"));
     gridPeriods = table("gridPeriods",
                         {QStringLiteral("Период"), QStringLiteral("Продаж"), QStringLiteral("Сумма, руб."),
                          QStringLiteral("Средняя продажа, руб.")},
-                        1, periods);
-    (new QVBoxLayout(periods))->addWidget(gridPeriods);
-
-    auto *projects = new QGroupBox(QStringLiteral("Лучшие проекты"), area);
-    projects->setObjectName(QStringLiteral("grpProjects"));
+                        1, area);
     gridProjects = table("gridProjects",
                          {QStringLiteral("Проект"), QStringLiteral("Категория"), QStringLiteral("Продаж"),
                           QStringLiteral("Сумма, руб.")},
-                         2, projects);
-    (new QVBoxLayout(projects))->addWidget(gridProjects);
-
+                         2, area);
     auto *layout = new QHBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(periods, 1);
-    layout->addWidget(projects, 1);
+    layout->addWidget(tableFrame("grpPeriods", QStringLiteral("По периодам"), gridPeriods, area), 1);
+    layout->addWidget(tableFrame("grpProjects", QStringLiteral("Лучшие проекты"), gridProjects, area), 1);
     return area;
 }
 
