@@ -29,7 +29,12 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(t
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
 
-    connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::syncFromDataset);
+    // Rows read again under the same current row (another user's change)
+    // leave the view where the user left it; a move of the current row
+    // (afterScroll) brings it into view.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_currentWasInView = currentRowInView(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { syncFromDataset(m_currentWasInView); });
     connect(this, &QAbstractItemView::clicked, this, &DBGrid::cellClick);
     connect(this, &QAbstractItemView::doubleClicked, this, &DBGrid::dblClick);
     applyGridStyle();
@@ -65,12 +70,15 @@ const QList<GridColumn> &DBGrid::columns() const
 void DBGrid::bindDataset()
 {
     QObject::disconnect(m_connection);
+    QObject::disconnect(m_scrollConnection);
     m_dataset = m_model->dataset();
-    if (m_dataset)
+    if (m_dataset) {
         m_connection = connect(m_dataset, &Dataset::changed, this, [this](Dataset::Change c) {
             if (c == Dataset::Change::Scroll || c == Dataset::Change::State)
                 syncFromDataset();
         });
+        m_scrollConnection = connect(m_dataset, &Dataset::afterScroll, this, [this] { syncFromDataset(); });
+    }
     syncFromDataset();
 }
 
@@ -163,7 +171,13 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
         syncFromDataset(); // the dataset did not move: show where it is
 }
 
-void DBGrid::syncFromDataset()
+bool DBGrid::currentRowInView() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() && viewport()->rect().intersects(visualRect(current));
+}
+
+void DBGrid::syncFromDataset(bool scroll)
 {
     if (m_syncing)
         return;
@@ -174,9 +188,13 @@ void DBGrid::syncFromDataset()
     } else {
         const int column = qMax(0, currentIndex().column());
         const QModelIndex index = m_model->index(row, qMin(column, m_model->columnCount() - 1));
+        const bool autoScrolls = hasAutoScroll(); // a new current index scrolls to itself
+        setAutoScroll(scroll && autoScrolls);
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
                                                      | QItemSelectionModel::Rows);
-        scrollTo(index);
+        setAutoScroll(autoScrolls);
+        if (scroll)
+            scrollTo(index);
     }
     m_syncing = false;
 }

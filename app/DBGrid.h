@@ -45,12 +45,16 @@ private:
     void bindDataset();
     void applyWidths();
     void applyGridStyle();
-    void syncFromDataset();
+    // Selects the dataset's current row; scroll: and brings it into view.
+    void syncFromDataset(bool scroll = true);
+    bool currentRowInView() const;
     void drawSingleLines();
 
     DatasetModel *m_model;
     QPointer<Dataset> m_dataset;
     QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_scrollConnection;
+    bool m_currentWasInView = false;
     bool m_striped = false;
     bool m_columnLines = true;
     bool m_rowLines = true;

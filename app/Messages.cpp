@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 
 #include "app/Seams.h"
+#include "data/Dataset.h"
 
 void showNotice(QWidget *parent, const QString &caption, const QString &text)
 {
@@ -10,6 +11,18 @@ void showNotice(QWidget *parent, const QString &caption, const QString &text)
 bool askDelete(QWidget *parent, const QString &question)
 {
     return seams().question(parent, QStringLiteral("Удаление"), question);
+}
+
+bool askDeleteCurrent(QWidget *parent, Dataset *dataset, const QString &question)
+{
+    const QVariant key = dataset->currentKey();
+    if (!askDelete(parent, question))
+        return false;
+    if (dataset->currentKey() == key)
+        return true;
+    showNotice(parent, QStringLiteral("Удаление"),
+               QStringLiteral("Пока вы отвечали, запись удалил другой пользователь. Ничего не удалено."));
+    return false;
 }
 
 void showStandardError(QWidget *parent, const QString &text)

@@ -107,6 +107,7 @@ void Database::open(const QString &path)
     // large catalogue those pages stay in SQLite's own cache (64 MB at most,
     // taken as pages are read) instead of being read again from the system.
     exec(QStringLiteral("PRAGMA cache_size = -65536"));
+    m_dataVersion = dataVersion();
 }
 
 void Database::close()
@@ -156,6 +157,31 @@ QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &par
     if (!q.exec())
         throw errorOf(q.lastError());
     return q;
+}
+
+// Changes when another connection commits to the file; our own commits
+// leave it as it is.
+qint64 Database::dataVersion() const
+{
+    QSqlQuery q = exec(QStringLiteral("PRAGMA data_version"));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+void Database::pollChanges()
+{
+    if (!isOpen())
+        return;
+    const qint64 version = dataVersion();
+    if (version == m_dataVersion)
+        return;
+    m_dataVersion = version;
+    reportChanges({});
+}
+
+void Database::reportChanges(const QStringList &tables) const
+{
+    if (m_changeHandler)
+        m_changeHandler(tables);
 }
 
 void Database::begin()

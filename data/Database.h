@@ -3,8 +3,10 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QHash>
+#include <QScopedValueRollback>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 class QSqlQuery;
 
@@ -36,11 +38,19 @@ public:
 
     // Runs fn inside one transaction: all of it is stored or none. A failed
     // commit is rolled back too, so the connection never stays inside it.
+    // Called inside another, fn joins the outer transaction.
     template <typename Fn> void transaction(Fn fn)
     {
+        if (m_transactionDepth > 0) {
+            fn();
+            return;
+        }
         begin();
         try {
-            fn();
+            {
+                const QScopedValueRollback<int> inside(m_transactionDepth, 1);
+                fn();
+            }
             commit();
         } catch (...) {
             rollback();
@@ -51,6 +61,24 @@ public:
     // Names of the tables in the file, in lower case.
     QStringList tables() const;
 
+    // SQL that differs between engines.
+    // NULL-safe equality, for matching a row as it was read.
+    QString sameValueOperator() const { return QStringLiteral("IS"); }
+    // Ends a sub-select that checks a referenced row inside a write, so the
+    // row can't go before the write commits. The file needs none: its
+    // writers take turns.
+    QString shareLockClause() const { return {}; }
+
+    // Commits made through other connections reach the handler with the
+    // tables they changed, or an empty list when the engine can't tell.
+    using ChangeHandler = std::function<void(const QStringList &tables)>;
+    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    // Looks for such commits since the last look; cheap enough for a timer.
+    // The file compares its data version; a server engine feeds
+    // reportChanges() from its notifications instead.
+    void pollChanges();
+    void reportChanges(const QStringList &tables) const;
+
     // Creates a new database file from the schema; refuses an existing file.
     static void create(const QString &path);
     static QString schemaSql();
@@ -59,8 +87,12 @@ private:
     void begin();
     void commit();
     void rollback();
+    qint64 dataVersion() const;
 
     QString m_name;
     QString m_path;
     bool m_readOnly = false;
+    qint64 m_dataVersion = 0;
+    int m_transactionDepth = 0;
+    ChangeHandler m_changeHandler;
 };

@@ -122,6 +122,58 @@ void Dataset::refresh()
         setRecNo(std::min(rec, recordCount()));
 }
 
+int Dataset::rowIndexOfKey(const QVariant &key) const
+{
+    if (!key.isValid())
+        return -1;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (keyOf(m_rows[i]) == key)
+            return i;
+    return -1;
+}
+
+void Dataset::resync()
+{
+    if (!isActive())
+        return;
+    if (isEditing()) {
+        m_resyncPending = true;
+        return;
+    }
+    m_resyncPending = false;
+    QVector<Row> rows = fetch();
+    m_lastMasterKey = masterValue();
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    if (rows == m_rows) {
+        // Pictures are not in the snapshot: the current one is read again.
+        if (recNo() > 0 && std::any_of(m_fields.begin(), m_fields.end(),
+                                       [this](const auto &f) { return isDeferred(f.get()); }))
+            emit changed(Change::Record);
+        return;
+    }
+    const Row *current = currentRow();
+    const QVariant key = current ? keyOf(*current) : QVariant();
+    const int oldPos = m_pos;
+    m_rows = std::move(rows);
+    m_caches->clear();
+    rebuildView(rowIndexOfKey(key)); // a row gone leaves its place to the next one
+    m_bof = m_eof = m_view.isEmpty();
+    current = currentRow();
+    const bool moved = key.isValid() ? !current || keyOf(*current) != key : m_pos != oldPos;
+    emit changed(Change::Reset);
+    if (moved)
+        emit afterScroll();
+}
+
+// Runs once the command that asked for it is over, never inside its transaction.
+void Dataset::scheduleResync()
+{
+    m_resyncPending = true;
+    QMetaObject::invokeMethod(
+        this, [this] { if (m_resyncPending) resync(); }, Qt::QueuedConnection);
+}
+
 bool Dataset::canModify() const
 {
     return isActive() && m_db && !m_db->isReadOnly();
@@ -180,10 +232,8 @@ void Dataset::edit()
     const Row *row = currentRow();
     if (!row)
         throw DataError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
-    m_buffer = *row;
-    for (const auto &f : m_fields)
-        if (isDeferred(f.get()))
-            m_buffer[f->index()] = rawValue(*row, f.get());
+    m_buffer = withDeferred(*row);
+    m_original = m_buffer;
     m_dirty = QVector<bool>(fieldCount(), false);
     m_modified = false;
     m_state = State::Edit;
@@ -214,7 +264,13 @@ void Dataset::post()
         rowIndex = m_rows.size() - 1;
     } else {
         rowIndex = m_view.value(m_pos, -1);
-        writeUpdate(m_rows[rowIndex], m_buffer, m_dirty);
+        try {
+            writeUpdate(m_original, m_buffer, m_dirty);
+        } catch (const DataError &e) {
+            if (e.kind() == DataError::Kind::Conflict)
+                rebasePending(rowIndex);
+            throw;
+        }
         m_rows[rowIndex] = stored;
     }
     // Pictures are not kept in the snapshot: prime the one-row cache instead.
@@ -230,6 +286,7 @@ void Dataset::post()
     m_caches->rowStored(rowIndex, inserting);
     m_state = State::Browse;
     m_buffer.clear();
+    m_original.clear();
     m_modified = false;
     const int oldPos = m_pos;
     rebuildView(rowIndex);
@@ -239,6 +296,8 @@ void Dataset::post()
     emit changed(Change::Reset);
     emit afterPost();
     emit afterScroll();
+    if (m_resyncPending)
+        scheduleResync();
 }
 
 void Dataset::cancel()
@@ -247,9 +306,41 @@ void Dataset::cancel()
         return;
     m_state = State::Browse;
     m_buffer.clear();
+    m_original.clear();
     m_modified = false;
     emit changed(Change::State);
     emit afterScroll();
+    if (m_resyncPending)
+        scheduleResync();
+}
+
+// Another user changed the row being edited: the edit goes on from what is
+// stored now, keeping the fields changed here, so that saving again stores
+// them over the other user's values. A row that is gone leaves only cancel.
+void Dataset::rebasePending(int rowIndex)
+{
+    m_resyncPending = true;
+    std::optional<Row> stored;
+    try {
+        stored = fetchRow(keyOf(m_original));
+    } catch (const DataError &) {
+        return; // the conflict is what the user needs to hear of
+    }
+    if (!stored)
+        return;
+    m_original = *stored;
+    for (const auto &f : m_fields)
+        if (f->type() != FieldType::Lookup && !m_dirty[f->index()])
+            m_buffer[f->index()] = stored->at(f->index());
+    Row held = *stored;
+    for (const auto &f : m_fields)
+        if (isDeferred(f.get()))
+            held[f->index()] = QVariant();
+    m_rows[rowIndex] = held;
+    m_caches->rowStored(rowIndex, false);
+    m_deferredCache.clear();
+    m_deferredRow = -1;
+    emit changed(Change::Record);
 }
 
 void Dataset::remove()
@@ -265,7 +356,13 @@ void Dataset::remove()
     const Row *row = currentRow();
     if (!row)
         throw DataError(QStringLiteral("%1: нет записей для удаления").arg(objectName()));
-    writeDelete(*row);
+    try {
+        writeDelete(withDeferred(*row));
+    } catch (const DataError &e) {
+        if (e.kind() == DataError::Kind::Conflict)
+            scheduleResync();
+        throw;
+    }
     const int rowIndex = m_view[m_pos];
     const int oldPos = m_pos;
     m_rows.remove(rowIndex);
@@ -349,6 +446,12 @@ void Dataset::last()
     setCurrent(m_view.size() - 1);
     m_eof = true;
     m_bof = m_view.isEmpty();
+}
+
+QVariant Dataset::currentKey() const
+{
+    const Row *row = currentRow();
+    return row ? keyOf(*row) : QVariant();
 }
 
 int Dataset::recNo() const
@@ -558,6 +661,16 @@ const Row *Dataset::currentRow() const
 QVariant Dataset::keyOf(const Row &row) const
 {
     return row.value(rowIdSlot());
+}
+
+// A row with its deferred values read, as a write must match them.
+Row Dataset::withDeferred(const Row &row) const
+{
+    Row complete = row;
+    for (const auto &f : m_fields)
+        if (isDeferred(f.get()))
+            complete[f->index()] = rawValue(row, f.get());
+    return complete;
 }
 
 QVariant Dataset::lookedUp(const Row &row, const Field *field) const

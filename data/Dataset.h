@@ -10,6 +10,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Database;
@@ -54,6 +55,11 @@ public:
     void open();
     void close();
     void refresh(); // close and open, keeping filter and sort
+    // Reads the rows again in place, for changes made by other users: keeps
+    // filter, sort and the current row (by key); views hear of it only when
+    // a row they show changed. A pending row defers it to its post or cancel.
+    void resync();
+    bool isResyncPending() const { return m_resyncPending; }
     bool isActive() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
     bool isEditing() const { return m_state == State::Insert || m_state == State::Edit; }
@@ -76,6 +82,7 @@ public:
 
     int recordCount() const { return m_view.size(); }
     int recNo() const;        // 1-based; -1 when empty or inserting
+    QVariant currentKey() const; // the identity of the current row; null when none
     void setRecNo(int recNo); // ignored when out of range
     bool isModified() const { return isEditing() && m_modified; }
     virtual bool canModify() const;
@@ -124,6 +131,8 @@ protected:
     // Values not held in the snapshot (pictures) are read when a row needs them.
     virtual bool isDeferred(const Field *) const { return false; }
     virtual QVariant loadDeferred(const Row &, const Field *) const { return {}; }
+    // The row as stored now, deferred values included; nothing when it is gone.
+    virtual std::optional<Row> fetchRow(const QVariant &) const { return std::nullopt; }
 
     const Row *currentRow() const;
     // Rows carry one slot past the fields: the table row's identity (rowid).
@@ -149,6 +158,10 @@ private:
     void flushEditors();
     void masterMoved();
     void checkBrowseMode();
+    Row withDeferred(const Row &row) const;
+    void rebasePending(int rowIndex);
+    void scheduleResync();
+    int rowIndexOfKey(const QVariant &key) const;
 
     Database *m_db;
     std::vector<std::unique_ptr<Field>> m_fields;
@@ -161,6 +174,8 @@ private:
     bool m_bof = true;
 
     Row m_buffer;          // the pending row while inserting or editing
+    Row m_original;        // the edited row as read, which an update must still find
+    bool m_resyncPending = false;
     QVector<bool> m_dirty;
     bool m_modified = false;
 
@@ -189,12 +204,21 @@ private:
 };
 
 // A dataset over one table, opened by table name. The key is its AutoInc field.
+// Updates and deletes match the row as it was read, so a row another user
+// changed or deleted since is never overwritten: DataError(Conflict) instead.
 class TableDataset : public Dataset
 {
     Q_OBJECT
 public:
     TableDataset(Database *db, const QString &name, const QString &table, QObject *parent = nullptr);
     QString table() const { return m_table; }
+
+    // A row written with field set must find its row in table (by column)
+    // when the write commits; missingText tells the user it is gone.
+    void addReference(const QString &field, const QString &table, const QString &column,
+                      const QString &missingText);
+    // A row is not deleted while table holds a row whose column refers to its key.
+    void addDependent(const QString &table, const QString &column, const QString &inUseText);
 
 protected:
     QVector<Row> fetch() override;
@@ -203,10 +227,27 @@ protected:
     void writeDelete(const Row &row) override;
     bool isDeferred(const Field *f) const override;
     QVariant loadDeferred(const Row &row, const Field *f) const override;
+    std::optional<Row> fetchRow(const QVariant &key) const override;
 
 private:
+    struct Reference { QString field, table, column, missingText; };
+    struct Dependent { QString table, column, inUseText; };
+    using Stored = QVector<QVariant>; // per field index, as the database holds it
+
     const Field *keyField() const;
+    QVector<const Field *> storedFields(bool withDeferred) const;
+    Stored storedForm(const Row &row) const;
+    std::optional<Stored> readStored(const QVariant &key) const;
+    int execMatching(const QString &statement, QHash<QString, QVariant> params, const QVariant &key,
+                     const Stored &match) const;
+    void writeMatching(const QString &statement, const QHash<QString, QVariant> &params,
+                       const Row &original, bool deleting) const;
+    void checkReferences(const Row &row, const QVector<bool> &dirty) const;
+    void checkDependents(const Row &row) const;
+
     QString m_table;
+    QVector<Reference> m_references;
+    QVector<Dependent> m_dependents;
 };
 
 // Named parameters of a statement (":name" in its text).

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <QScopedValueRollback>
+#include <QTimer>
 
 TDm *Dm = nullptr;
 
@@ -87,6 +89,7 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
     }
     defineTables();
     defineQueries();
+    defineIntegrity();
     connectEvents();
     for (Dataset *ds : {static_cast<Dataset *>(tblCategory), static_cast<Dataset *>(tblProject),
                         static_cast<Dataset *>(tblYear), static_cast<Dataset *>(tblConfigs),
@@ -94,10 +97,12 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
                         static_cast<Dataset *>(sqlStateOrders), static_cast<Dataset *>(tblIde)})
         ds->open();
     DataModuleCreate();
+    watchChanges();
 }
 
 TDm::~TDm()
 {
+    ADOConnection->setChangeHandler({});
     // Datasets go before the connection they read through.
     const auto children = findChildren<QObject *>(QString(), Qt::FindDirectChildrenOnly);
     qDeleteAll(children);
@@ -255,6 +260,78 @@ void TDm::connectEvents()
     connect(tblOrders, &Dataset::afterPost, this, &TDm::tblOrdersAfterPost);
     connect(tblOrders, &Dataset::afterDelete, this, &TDm::tblOrdersAfterDelete);
     connect(tblIde, &Dataset::afterPost, this, &TDm::tblIdeAfterPost);
+}
+
+// Rows that refer to others are checked when written, so that another
+// user's delete never leaves a project or a sale pointing at nothing.
+void TDm::defineIntegrity()
+{
+    const QString projects = QStringLiteral("projects");
+    tblProject->addReference(QStringLiteral("cat_id"), QStringLiteral("category"), QStringLiteral("cat_id"),
+                             QStringLiteral("Выбранная категория удалена другим пользователем. "
+                                            "Выберите другую категорию."));
+    tblProject->addReference(QStringLiteral("year_id"), QStringLiteral("years"), QStringLiteral("year_id"),
+                             QStringLiteral("Выбранный год разработки удалён другим пользователем. "
+                                            "Выберите другой год."));
+    tblProject->addReference(QStringLiteral("version_id"), QStringLiteral("ide"), QStringLiteral("version_id"),
+                             QStringLiteral("Выбранная версия IDE удалена другим пользователем. "
+                                            "Выберите другую версию."));
+    tblOrders->addReference(QStringLiteral("project_id"), projects, QStringLiteral("project_id"),
+                            QStringLiteral("Проект удалён другим пользователем: продажу сохранить нельзя."));
+    tblCategory->addDependent(projects, QStringLiteral("cat_id"),
+                              QStringLiteral("Нельзя удалить категорию с проектами: другой пользователь "
+                                             "добавил в неё проект."));
+    tblYear->addDependent(projects, QStringLiteral("year_id"),
+                          QStringLiteral("Нельзя удалить год, так как он используется в проектах: другой "
+                                         "пользователь добавил проект с этим годом."));
+    tblIde->addDependent(projects, QStringLiteral("version_id"),
+                         QStringLiteral("Нельзя удалить IDE, так как он используется в проектах: другой "
+                                        "пользователь добавил проект с этой версией."));
+}
+
+void TDm::watchChanges()
+{
+    const QString projects = QStringLiteral("projects"), orders = QStringLiteral("orders");
+    for (TableDataset *t : {tblCategory, tblYear, tblIde, tblConfigs, tblProject, tblOrders})
+        m_liveDatasets.append({t, t->table()});
+    m_liveDatasets.append({sqlStatistic, projects});
+    m_liveDatasets.append({sqlStateOrders, orders});
+    ADOConnection->setChangeHandler([this](const QStringList &tables) { refreshTables(tables); });
+    m_changeTimer = new QTimer(this);
+    m_changeTimer->setObjectName(QStringLiteral("changeTimer"));
+    m_changeTimer->setInterval(ChangeCheckInterval);
+    connect(m_changeTimer, &QTimer::timeout, this, [this] {
+        // After a failed look the timer lets a few ticks pass: a database
+        // that can't be reached may hold each look for its whole timeout.
+        if (m_skipTicks > 0)
+            --m_skipTicks;
+        else if (!checkForChanges())
+            m_skipTicks = 9;
+    });
+    m_changeTimer->start();
+}
+
+bool TDm::checkForChanges()
+{
+    if (m_checking)
+        return true;
+    const QScopedValueRollback<bool> checking(m_checking, true);
+    try {
+        ADOConnection->pollChanges();
+    } catch (const DataError &) {
+        // Nobody asked for this look: a locked or lost connection shows on
+        // the user's next command, and a later look tries again.
+        return false;
+    }
+    return true;
+}
+
+// An empty list: the engine can't tell which tables changed.
+void TDm::refreshTables(const QStringList &tables)
+{
+    for (const auto &[dataset, table] : std::as_const(m_liveDatasets))
+        if (tables.isEmpty() || tables.contains(table))
+            dataset->resync();
 }
 
 void TDm::reopen(Dataset *ds)

@@ -6,7 +6,11 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPair>
+#include <QVector>
 #include <memory>
+
+class QTimer;
 
 // The values of a project saved by the add-as-copy command, in the order read.
 struct CopyBuffer {
@@ -100,7 +104,16 @@ public:
     // Deletes the current project and its sales in one transaction.
     void deleteProjectWithOrders();
 
+    // How often the connection is asked for other users' commits.
+    static constexpr int ChangeCheckInterval = 500; // ms
+
 public slots:
+    // Other users' changes: asks the connection for commits made elsewhere
+    // (on a timer, and when a window is activated); the datasets over the
+    // tables they touched read their rows again in place. False when the
+    // look failed (the database is locked or can't be reached).
+    bool checkForChanges();
+
     void DataModuleCreate();
     void tblProjectBeforeInsert();
     void tblProjectAfterInsert();
@@ -115,8 +128,18 @@ private:
     void defineTables();
     void defineQueries();
     void connectEvents();
+    void defineIntegrity();
     void checkSchema() const;
+    void watchChanges();
+    void refreshTables(const QStringList &tables);
     static void reopen(Dataset *ds);
+
+    // The datasets kept current with other users' changes and the table each
+    // reads, reference books before the rows that look them up.
+    QVector<QPair<Dataset *, QString>> m_liveDatasets;
+    QTimer *m_changeTimer = nullptr;
+    bool m_checking = false;
+    int m_skipTicks = 0;
 };
 
 extern TDm *Dm;

@@ -232,6 +232,15 @@ void TfrmMain::showEvent(QShowEvent *event)
         FormShow();
 }
 
+// Back from another program, possibly another user's: show what changed
+// at once rather than at the next tick.
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && Dm)
+        Dm->checkForChanges();
+}
+
 void TfrmMain::FormShow()
 {
     mnuSortTovNameClick(mnuSortTovName);

@@ -60,7 +60,7 @@ void TfrmMain::mnuDeleteClick(QObject *)
     }
     const QString question = QStringLiteral("Вы действительно хотите удалить проект \"")
                              + Dm->tblProjecttovName->asString() + QStringLiteral("\"?");
-    if (!askDelete(this, question))
+    if (!askDeleteCurrent(this, Dm->tblProject, question))
         return;
     const WaitCursor wait;
     Dm->deleteProjectWithOrders();

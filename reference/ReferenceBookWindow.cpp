@@ -119,6 +119,6 @@ void ReferenceBookWindow::deleteEntry()
         showNotice(this, m_texts.inUseCaption, m_texts.inUse);
         return;
     }
-    if (askDelete(this, m_texts.deleteQuestion.arg(m_data.name->asString())))
+    if (askDeleteCurrent(this, book, m_texts.deleteQuestion.arg(m_data.name->asString())))
         book->remove();
 }

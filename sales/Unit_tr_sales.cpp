@@ -69,7 +69,7 @@ void TfrmMain::mnuPayDelClick(QObject *)
     }
     const QString question = QStringLiteral("Вы действительно хотите удалить продажу \"%1\"?")
                                  .arg(Dm->tblOrdersdate_orders->asString());
-    if (!askDelete(this, question))
+    if (!askDeleteCurrent(this, orders, question))
         return;
     try {
         const WaitCursor wait;

@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QStyleOptionViewItem>
@@ -52,6 +53,20 @@ class TestAppGrid : public QObject
         grid->setDataSource(dm->DsCategory);
         grid->setStriped(striped);
         grid->resize(300, 200);
+        grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    }
+
+    // 202 years in a grid that shows a few of them.
+    void showManyYears()
+    {
+        for (int i = 0; i < 200; ++i)
+            db->exec("INSERT INTO years (name) VALUES (?)", {QString::number(2100 + i)});
+        dm->tblYear->refresh();
+        grid = std::make_unique<DBGrid>();
+        grid->setColumns({{"name", "Год", Qt::AlignCenter, 60}});
+        grid->setDataSource(dm->DsType);
+        grid->resize(200, 200);
         grid->show();
         QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
     }
@@ -180,19 +195,35 @@ private slots:
 
     void scrollingALongDatasetBringsTheRowIntoView()
     {
-        for (int i = 0; i < 200; ++i)
-            db->exec("INSERT INTO years (name) VALUES (?)", {QString::number(2100 + i)});
-        dm->tblYear->refresh();
-        grid = std::make_unique<DBGrid>();
-        grid->setColumns({{"name", "Год", Qt::AlignCenter, 60}});
-        grid->setDataSource(dm->DsType);
-        grid->resize(200, 200);
-        grid->show();
-        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        showManyYears();
         dm->tblYear->last();
         const int last = grid->model()->rowCount() - 1;
         QCOMPARE(grid->currentIndex().row(), last);
         QVERIFY(grid->viewport()->rect().intersects(grid->visualRect(grid->model()->index(last, 0))));
+    }
+
+    void anotherUsersChangeKeepsTheScrollAndTheSelection()
+    {
+        showManyYears();
+        dm->tblYear->setRecNo(101);
+        const int scrolled = grid->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+
+        db->exec("UPDATE years SET name = '1999' WHERE name = '2248'");
+        db->exec("INSERT INTO years (name) VALUES ('2999')");
+        dm->checkForChanges();
+        QCOMPARE(grid->model()->rowCount(), 203);
+        QCOMPARE(grid->model()->index(150, 0).data().toString(), QString("1999"));
+        QCOMPARE(grid->verticalScrollBar()->value(), scrolled);
+        QCOMPARE(grid->currentIndex().row(), 100);
+        QCOMPARE(grid->selectionModel()->selectedRows().value(0).row(), 100);
+
+        // Scrolled away from the current row, the view stays where the user left it.
+        grid->verticalScrollBar()->setValue(0);
+        db->exec("UPDATE years SET name = '1998' WHERE name = '2999'");
+        dm->checkForChanges();
+        QCOMPARE(grid->verticalScrollBar()->value(), 0);
+        QCOMPARE(grid->currentIndex().row(), 100);
     }
 
     void rowIndicatorMarksTheCurrentRow()

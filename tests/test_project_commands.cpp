@@ -5,6 +5,7 @@
 #include "support/TestDb.h"
 
 #include "app/DBControls.h"
+#include "app/Seams.h"
 #include "program/WindowSet.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
@@ -234,6 +235,25 @@ private slots:
         QCOMPARE(rec->questions.size(), 1);
         QCOMPARE(rec->notices.size(), 1);
         QCOMPARE(rec->notices[0].text, QStringLiteral("Отсутствуют проекты для удаления"));
+    }
+
+    // The list is read again while the question is open (the timer ticks in
+    // its event loop): the row another user deleted meanwhile took the
+    // asked-about place, and that neighbour must not go instead.
+    void aProjectDeletedByAnotherUserDuringTheQuestionTakesNoOtherWithIt()
+    {
+        showCategory(1);
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("tovName"), QStringLiteral("Касса")));
+        seams().question = [this](QWidget *, const QString &, const QString &) {
+            db->exec("DELETE FROM projects WHERE tovName = 'Касса'");
+            Dm->checkForChanges();
+            return true;
+        };
+        frmMain->mnuDeleteClick();
+        QCOMPARE(rec->notices.size(), 1);
+        QCOMPARE(rec->notices[0].caption, QStringLiteral("Удаление"));
+        QCOMPARE(count("SELECT COUNT(*) FROM projects"), 3);
+        QCOMPARE(Dm->tblProject->recordCount(), 2);
     }
 
     // The sales go first; when the project row is then refused, both stay.

@@ -1,0 +1,266 @@
+// Two users on one catalogue: two data modules on two connections to one
+// database, each seeing the other's commits and never overwriting them.
+#include "data/Clock.h"
+#include "data/UnitDM.h"
+#include "support/TestDb.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QStringList column(Dataset *ds, const char *field)
+{
+    QStringList out;
+    const Field *f = ds->fieldByName(QLatin1String(field));
+    for (int i = 0; i < ds->recordCount(); ++i)
+        out << ds->displayTextAt(i, f);
+    return out;
+}
+
+// The refusal a call ends with; General when it went through.
+template <typename Fn> DataError refusal(Fn fn)
+{
+    try {
+        fn();
+    } catch (const DataError &e) {
+        return e;
+    }
+    return DataError(QString());
+}
+
+void goTo(TDm *dm, const QString &name)
+{
+    QVERIFY(dm->tblProject->locate(QStringLiteral("tovName"), name));
+}
+
+} // namespace
+
+class TestDataMultiuser : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDb> db;
+    TDm *a = nullptr;
+    std::unique_ptr<TDm> b;
+
+    QVariant stored(const QString &sql) const { return db->scalar(sql); }
+
+private slots:
+    void init()
+    {
+        Clock::set(QDateTime(QDate(2026, 12, 9), QTime(14, 30)));
+        db = std::make_unique<TestDb>();
+        db->fillSample();
+        a = db->openDm();
+        b = std::make_unique<TDm>(db->path());
+    }
+    void cleanup()
+    {
+        b.reset();
+        db.reset();
+        Clock::reset();
+    }
+
+    void aCommitShowsInTheOtherModuleKeepingItsView()
+    {
+        Dataset *list = b->tblProject;
+        list->setSort(QStringLiteral("tovName ASC"));
+        list->setFilter(QStringLiteral("cat_id = 1"));
+        list->setFiltered(true);
+        goTo(b.get(), QStringLiteral("Касса"));
+        QCOMPARE(list->recNo(), 3);
+        QSignalSpy scrolls(list, &Dataset::afterScroll);
+        QSignalSpy categories(b->tblCategory, &Dataset::changed);
+
+        a->tblProject->append(); // sorts before the current row of the other view
+        a->tblProjecttovName->setAsString(QStringLiteral("Аренда"));
+        a->tblProject->post();
+        goTo(a, QStringLiteral("Зарплата"));
+        a->tblProject->edit();
+        a->tblProjectprice->setAsString(QStringLiteral("300"));
+        a->tblProject->post();
+        goTo(a, QStringLiteral("Касса"));
+        a->tblOrders->append();
+        a->tblOrders->post();
+        a->tblIde->edit();
+        a->tblIdeide->setAsString(QStringLiteral("Студия 2"));
+        a->tblIde->post();
+
+        b->checkForChanges();
+        QCOMPARE(column(list, "tovName"), QStringList({"Авансы", "Аренда", "Зарплата", "Касса"}));
+        QCOMPARE(b->tblProjecttovName->asString(), QString("Касса")); // the same row, one place lower
+        QCOMPARE(list->recNo(), 4);
+        QCOMPARE(scrolls.count(), 0);
+        QCOMPARE(list->filter(), QString("cat_id = 1"));
+        QCOMPARE(list->sort(), QString("tovName ASC"));
+        QCOMPARE(column(list, "price")[2], QString("300"));
+        QCOMPARE(column(list, "strIde")[3], QString("Студия 2"));
+        QCOMPARE(b->tblOrders->recordCount(), 3);
+        QCOMPARE(b->sqlStatistic->fieldByName("allCountProject")->asInteger(), 5);
+        QCOMPARE(b->sqlStateOrders->fieldByName("allSumm")->asMoney().units(),
+                 15005000LL + 14000000 + 999900 + 15005000);
+        QCOMPARE(categories.count(), 0); // nothing it shows changed: its views hear nothing
+
+        // Without being asked: the module's own timer finds the next commit.
+        goTo(a, QStringLiteral("Тетрис"));
+        a->deleteProjectWithOrders();
+        QTRY_COMPARE_WITH_TIMEOUT(b->sqlStatistic->fieldByName("allCountProject")->asInteger(), 4,
+                                  4 * TDm::ChangeCheckInterval);
+    }
+
+    void aPendingRowWaitsForItsPost()
+    {
+        goTo(b.get(), QStringLiteral("Касса"));
+        b->tblProject->edit();
+        b->tblProjectdescription->setAsString(QStringLiteral("Касса и банк"));
+        goTo(a, QStringLiteral("Зарплата"));
+        a->tblProject->edit();
+        a->tblProjecttovName->setAsString(QStringLiteral("Оклады"));
+        a->tblProject->post();
+
+        b->checkForChanges();
+        QVERIFY(b->tblProject->isEditing());
+        QVERIFY(b->tblProject->isResyncPending());
+        QCOMPARE(b->tblProjectdescription->asString(), QString("Касса и банк"));
+        QVERIFY(column(b->tblProject, "tovName").contains("Зарплата"));
+
+        b->tblProject->post();
+        QTRY_VERIFY(column(b->tblProject, "tovName").contains("Оклады"));
+        QCOMPARE(b->tblProjecttovName->asString(), QString("Касса"));
+        QCOMPARE(stored("SELECT description FROM projects WHERE project_id = 1").toString(),
+                 QString("Касса и банк"));
+    }
+
+    void aConflictingEditKeepsThePendingValuesAndSavesOnTheSecondTry()
+    {
+        goTo(a, QStringLiteral("Касса"));
+        goTo(b.get(), QStringLiteral("Касса"));
+        b->tblProject->edit();
+        b->tblProjectdescription->setAsString(QStringLiteral("Версия Б"));
+        a->tblProject->edit();
+        a->tblProjectprice->setAsString(QStringLiteral("1"));
+        a->tblProject->post();
+
+        const DataError conflict = refusal([&] { b->tblProject->post(); });
+        QCOMPARE(conflict.kind(), DataError::Kind::Conflict);
+        QVERIFY(conflict.text().contains(QStringLiteral("изменена другим пользователем")));
+        QCOMPARE(b->tblProject->state(), Dataset::State::Edit);
+        QCOMPARE(b->tblProjectdescription->asString(), QString("Версия Б"));
+        QCOMPARE(b->tblProjectprice->asMoney(), Money::fromRoubles(1)); // the other user's value, not ours
+        QCOMPARE(stored("SELECT description FROM projects WHERE project_id = 1").toString(), QString("Учёт кассы"));
+
+        b->tblProject->post();
+        QCOMPARE(stored("SELECT description FROM projects WHERE project_id = 1").toString(), QString("Версия Б"));
+        QCOMPARE(stored("SELECT price FROM projects WHERE project_id = 1").toLongLong(), 10000LL);
+    }
+
+    void anEditOfARowDeletedMeanwhileIsRefused()
+    {
+        goTo(a, QStringLiteral("Тетрис"));
+        goTo(b.get(), QStringLiteral("Тетрис"));
+        b->tblProject->edit();
+        b->tblProjectprice->setAsString(QStringLiteral("5"));
+        a->deleteProjectWithOrders();
+
+        const DataError conflict = refusal([&] { b->tblProject->post(); });
+        QCOMPARE(conflict.kind(), DataError::Kind::Conflict);
+        QVERIFY(conflict.text().contains(QStringLiteral("удалена другим пользователем")));
+        QVERIFY(b->tblProject->isEditing());
+        QCOMPARE(stored("SELECT count(*) FROM projects WHERE tovName = 'Тетрис'").toInt(), 0);
+        b->tblProject->cancel();
+        QTRY_VERIFY(!column(b->tblProject, "tovName").contains("Тетрис"));
+    }
+
+    void aDeleteMatchesTheRowAsRead()
+    {
+        goTo(a, QStringLiteral("Касса"));
+        goTo(b.get(), QStringLiteral("Касса"));
+        a->tblProject->edit();
+        a->tblProjecttovName->setAsString(QStringLiteral("Касса 2"));
+        a->tblProject->post();
+
+        DataError refused = refusal([&] { b->deleteProjectWithOrders(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QVERIFY(refused.text().contains(QStringLiteral("изменена другим пользователем")));
+        QCOMPARE(stored("SELECT count(*) FROM orders WHERE project_id = 1").toInt(), 2); // sales kept with it
+        QTRY_COMPARE(b->tblProjecttovName->asString(), QString("Касса 2"));
+
+        a->deleteProjectWithOrders();
+        refused = refusal([&] { b->deleteProjectWithOrders(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QVERIFY(refused.text().contains(QStringLiteral("уже удалена")));
+        QTRY_COMPARE(b->sqlStatistic->fieldByName("allCountProject")->asInteger(), 3);
+        QVERIFY(!column(b->tblProject, "tovName").contains("Касса 2"));
+    }
+
+    void theSameNameFromTwoUsersIsStoredOnce()
+    {
+        for (TDm *dm : {a, b.get()}) {
+            dm->tblCategory->append();
+            dm->tblCategorycatName->setAsString(QStringLiteral("Сервисы"));
+        }
+        a->tblCategory->post();
+        const DataError refused = refusal([&] { b->tblCategory->post(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Unique);
+        QCOMPARE(b->tblCategory->state(), Dataset::State::Insert);
+        QCOMPARE(stored("SELECT count(*) FROM category WHERE catName = 'Сервисы'").toInt(), 1);
+    }
+
+    void aReferenceBookRowDeletedMeanwhileLeavesNoDanglingKey()
+    {
+        // One user picks the empty category in the project editor while the
+        // other deletes it.
+        goTo(b.get(), QStringLiteral("Зарплата"));
+        b->tblProject->edit();
+        b->tblProjectcat_id->setAsInteger(3);
+        QVERIFY(a->tblCategory->locate(QStringLiteral("cat_id"), 3));
+        a->tblCategory->remove();
+        DataError refused = refusal([&] { b->tblProject->post(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QVERIFY(refused.text().contains(QStringLiteral("категория удалена")));
+        QCOMPARE(stored("SELECT cat_id FROM projects WHERE tovName = 'Зарплата'").toInt(), 1);
+        b->tblProject->cancel();
+
+        // The other way round: a category emptied in one view gets a project
+        // from the other user just before it is deleted.
+        QVERIFY(a->tblCategory->locate(QStringLiteral("cat_id"), 2));
+        QVERIFY(b->tblCategory->locate(QStringLiteral("cat_id"), 2));
+        goTo(a, QStringLiteral("Тетрис"));
+        a->tblProject->edit();
+        a->tblProjectcat_id->setAsInteger(1);
+        a->tblProject->post();
+        a->tblProject->append();
+        a->tblProjecttovName->setAsString(QStringLiteral("Шахматы"));
+        a->tblProjectcat_id->setAsInteger(2);
+        a->tblProject->post();
+        refused = refusal([&] { b->tblCategory->remove(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QCOMPARE(stored("SELECT count(*) FROM category WHERE cat_id = 2").toInt(), 1);
+
+        // A sale added to a project the other user has deleted.
+        goTo(b.get(), QStringLiteral("Авансы"));
+        b->tblOrders->append();
+        goTo(a, QStringLiteral("Авансы"));
+        a->deleteProjectWithOrders();
+        refused = refusal([&] { b->tblOrders->post(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QCOMPARE(stored("SELECT count(*) FROM orders WHERE project_id = 4").toInt(), 0);
+    }
+
+    void valuesStoredInAnotherFormStillMatch()
+    {
+        // Written by other tools: a date with a zero time of day, an empty picture.
+        db->exec("UPDATE projects SET project_end = '2010-09-30T00:00:00', screenshots = X'' WHERE project_id = 1");
+        b->checkForChanges();
+        goTo(b.get(), QStringLiteral("Касса"));
+        b->tblProject->edit();
+        b->tblProjectprice->setAsString(QStringLiteral("7"));
+        b->tblProject->post();
+        QCOMPARE(stored("SELECT price FROM projects WHERE project_id = 1").toLongLong(), 70000LL);
+        b->deleteProjectWithOrders();
+        QCOMPARE(stored("SELECT count(*) FROM projects WHERE project_id = 1").toInt(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataMultiuser)
+#include "test_data_multiuser.moc"
