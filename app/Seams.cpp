@@ -75,6 +75,7 @@ Seams Seams::real()
     s.preview = realPreview;
     s.startProgram = realStartProgram;
     s.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    s.progress = progressDialog;
     s.screenWidth = realScreenWidth;
     return s;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Progress.h"
+
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -32,6 +34,10 @@ struct Seams
     // The shell: parameters are split like a command line. False when it could not start.
     std::function<bool(const QString &program, const QString &parameters)> startProgram;
     std::function<bool(const QUrl &url)> openUrl;
+
+    // The progress of a long job (see startProgress).
+    std::function<std::unique_ptr<Progress>(QWidget *parent, const QString &text, const QString &unit,
+                                            Qt::WindowModality modality)> progress;
 
     // Width of the primary screen in pixels.
     std::function<int()> screenWidth;

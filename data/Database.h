@@ -27,6 +27,8 @@ public:
     bool isOpen() const;
     bool isReadOnly() const { return m_readOnly; }
     QString path() const { return m_path; }
+    // True when the data is a file on this machine (one path to copy).
+    bool isFile() const { return !m_path.isEmpty(); }
     QSqlDatabase connection() const;
 
     // Throws DataError(Missing) naming the first table or column not present.

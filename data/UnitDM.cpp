@@ -81,7 +81,7 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
     setObjectName(QStringLiteral("Dm"));
     try {
         ADOConnection->open(dbPath);
-        checkSchema();
+        checkSchema(*ADOConnection);
     } catch (...) {
         delete ADOConnection;
         ADOConnection = nullptr;
@@ -109,10 +109,10 @@ TDm::~TDm()
     delete ADOConnection;
 }
 
-void TDm::checkSchema() const
+void TDm::checkSchema(const Database &db)
 {
-    const QString shown = QFileInfo(ADOConnection->path()).absoluteFilePath();
-    const QStringList present = ADOConnection->tables();
+    const QString shown = QFileInfo(db.path()).absoluteFilePath();
+    const QStringList present = db.tables();
     if (present.isEmpty())
         throw DataError(QStringLiteral("Файл \"%1\" пуст: в нем нет ни одной таблицы базы данных программы.")
                             .arg(shown),
@@ -122,16 +122,15 @@ void TDm::checkSchema() const
         throw DataError(QStringLiteral("Файл \"%1\" - база данных другой программы: в нем нет таблиц каталога проектов.")
                             .arg(shown),
                         DataError::Kind::NotADatabase);
-    ADOConnection->requireColumns(QStringLiteral("category"), {"cat_id", "catName"});
-    ADOConnection->requireColumns(QStringLiteral("years"), {"year_id", "name"});
-    ADOConnection->requireColumns(QStringLiteral("ide"), {"version_id", "ide"});
-    ADOConnection->requireColumns(QStringLiteral("projects"),
-                                  {"project_id", "cat_id", "year_id", "version_id", "tovName", "price",
-                                   "description", "screenshots", "project_begin", "project_end",
-                                   "datetime_update", "path_repository", "isExports", "isExportsDesc"});
-    ADOConnection->requireColumns(QStringLiteral("orders"),
-                                  {"order_id", "project_id", "date_orders", "summ", "comments"});
-    ADOConnection->requireColumns(QStringLiteral("configs"), {"repository_ip", "path_TortoiseSVN"});
+    db.requireColumns(QStringLiteral("category"), {"cat_id", "catName"});
+    db.requireColumns(QStringLiteral("years"), {"year_id", "name"});
+    db.requireColumns(QStringLiteral("ide"), {"version_id", "ide"});
+    db.requireColumns(QStringLiteral("projects"),
+                      {"project_id", "cat_id", "year_id", "version_id", "tovName", "price", "description",
+                       "screenshots", "project_begin", "project_end", "datetime_update", "path_repository",
+                       "isExports", "isExportsDesc"});
+    db.requireColumns(QStringLiteral("orders"), {"order_id", "project_id", "date_orders", "summ", "comments"});
+    db.requireColumns(QStringLiteral("configs"), {"repository_ip", "path_TortoiseSVN"});
 }
 
 void TDm::defineTables()
@@ -444,4 +443,22 @@ void TDm::deleteProjectWithOrders()
         reopen(sqlStateOrders);
         throw;
     }
+}
+
+void TDm::reloadAll()
+{
+    // The reference books first, so the lookups of the projects read them.
+    const QList<Dataset *> all = {tblCategory, tblYear, tblIde, tblConfigs, tblProject,
+                                  tblOrders, sqlStatistic, sqlStateOrders};
+    for (Dataset *ds : all)
+        if (ds->isEditing())
+            ds->cancel();
+    for (Dataset *ds : all)
+        if (ds->isActive())
+            ds->refresh();
+}
+
+QString TDm::backupSource() const
+{
+    return ADOConnection->isFile() ? ADOConnection->path() : QString();
 }

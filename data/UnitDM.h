@@ -107,6 +107,18 @@ public:
     // How often the connection is asked for other users' commits.
     static constexpr int ChangeCheckInterval = 500; // ms
 
+    // Reads every open dataset again (after the file's data was replaced),
+    // keeping filters, orders and positions; pending rows are cancelled.
+    void reloadAll();
+
+    // The database file that backups copy; empty when the data is not a
+    // file of this machine (a server keeps its own backups).
+    QString backupSource() const;
+
+    // Throws DataError(Missing) naming the first table or column the program
+    // needs that db lacks.
+    static void checkSchema(const Database &db);
+
 public slots:
     // Other users' changes: asks the connection for commits made elsewhere
     // (on a timer, and when a window is activated); the datasets over the
@@ -129,7 +141,6 @@ private:
     void defineQueries();
     void connectEvents();
     void defineIntegrity();
-    void checkSchema() const;
     void watchChanges();
     void refreshTables(const QStringList &tables);
     static void reopen(Dataset *ds);

@@ -128,6 +128,11 @@ void TfrmMain::createMenus()
                               QStringLiteral("Экспортировать проекты выбранной категории в HTML"), none,
                               &TfrmMain::mnuExportCatClick, {});
     N17->addAction(mnuExportCat);
+    mnuExportProjectsCsv = makeAction("mnuExportProjectsCsv", QStringLiteral("Проекты в CSV…"), none,
+                                      &TfrmMain::mnuExportProjectsCsvClick, {});
+    mnuExportOrdersCsv = makeAction("mnuExportOrdersCsv", QStringLiteral("Продажи в CSV…"), none,
+                                    &TfrmMain::mnuExportOrdersCsvClick, {});
+    N17->addActions({mnuExportProjectsCsv, mnuExportOrdersCsv});
 
     N4 = makeMenu("N4", QStringLiteral("Сортировка"));
     menuBar()->addMenu(N4);
@@ -157,6 +162,11 @@ void TfrmMain::createMenus()
 
     N11 = makeAction("N11", QStringLiteral("Настройки"), none, &TfrmMain::N11Click, {});
     menuBar()->addAction(N11);
+
+    mnuService = makeMenu("mnuService", QStringLiteral("Сервис"));
+    menuBar()->addMenu(mnuService);
+    mnuBackups = makeAction("mnuBackups", QStringLiteral("Резервные копии…"), none, &TfrmMain::mnuBackupsClick, {});
+    mnuService->addAction(mnuBackups);
 
     N7 = makeMenu("N7", QStringLiteral("Справка"));
     menuBar()->addMenu(N7);

@@ -60,6 +60,8 @@ public:
     QAction *mnuPrintCatalog;
     QMenu *N17;           // "Экспорт"
     QAction *mnuExportCat;
+    QAction *mnuExportProjectsCsv;
+    QAction *mnuExportOrdersCsv;
     QMenu *N4;            // "Сортировка"
     QAction *mnuSortKod;
     QAction *N5;
@@ -74,6 +76,8 @@ public:
     QAction *mnuOrderAsc;
     QAction *mnuOrderDesc;
     QAction *N11;         // "Настройки", acts when clicked
+    QMenu *mnuService;    // "Сервис"
+    QAction *mnuBackups;
     QMenu *N7;            // "Справка"
     QAction *N1;
 
@@ -145,6 +149,7 @@ public:
     void mnuIdeClick(QObject *sender = nullptr);
     void N11Click(QObject *sender = nullptr);
     void N1Click(QObject *sender = nullptr);
+    void mnuBackupsClick(QObject *sender = nullptr);
 
     // Project commands.
     void mnuAddClick(QObject *sender = nullptr);
@@ -169,6 +174,8 @@ public:
     void mnuPrintSelectClick(QObject *sender = nullptr);
     void mnuPrintCatalogClick(QObject *sender = nullptr);
     void mnuExportCatClick(QObject *sender = nullptr);
+    void mnuExportProjectsCsvClick(QObject *sender = nullptr);
+    void mnuExportOrdersCsvClick(QObject *sender = nullptr);
     void RvSystemBeforePrint(QObject *sender = nullptr);
 
     // Repository browser.

@@ -99,19 +99,26 @@ const QStringList &CatalogExport::supportFiles()
     return files;
 }
 
-bool CatalogExport::run(int count)
+bool CatalogExport::run(int count, const StepFn &step)
 {
     if (!createFolders())
         return false;
+    bool written = false;
     try {
         copySupportFiles();
-        writePage(pagePath(), HtmlCatalog::encode(buildPage(count)));
+        QStringList lines;
+        if (buildPage(count, step, lines)) {
+            writePage(pagePath(), HtmlCatalog::encode(lines));
+            written = true;
+        }
     } catch (...) {
         // A half export is no export: the folder was made by this run alone.
         QDir(m_folder).removeRecursively();
         throw;
     }
-    return true;
+    if (!written) // cancelled
+        QDir(m_folder).removeRecursively();
+    return written;
 }
 
 bool CatalogExport::createFolders() const
@@ -158,14 +165,16 @@ void CatalogExport::copySupportFiles() const
     }
 }
 
-QStringList CatalogExport::buildPage(int count) const
+bool CatalogExport::buildPage(int count, const StepFn &step, QStringList &lines) const
 {
     const TDm &dm = *Dm;
-    QStringList lines = HtmlCatalog::head(dm.tblCategorycatName->asString(), count, m_moment);
+    lines = HtmlCatalog::head(dm.tblCategorycatName->asString(), count, m_moment);
     const QDir images(QDir(m_folder).filePath(QStringLiteral("images")));
     const Dataset *ds = dm.tblProject;
     const int rows = ds->recordCount();
     for (int row = 0; row < rows; ++row) {
+        if (step && !step(row, rows))
+            return false;
         if (!ds->valueAt(row, dm.tblProjectisExports).toBool())
             continue;
         QString pictureFile;
@@ -178,5 +187,5 @@ QStringList CatalogExport::buildPage(int count) const
         HtmlCatalog::appendSection(lines, projectAt(dm, row, pictureFile));
     }
     lines += HtmlCatalog::tail();
-    return lines;
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 class QWidget;
@@ -29,11 +30,15 @@ public:
     // name are used); programFolder: where the Data folder lies.
     CatalogExport(QWidget *parent, const QString &chosenFile, const QString &programFolder);
 
+    // Told the rows done of the rows to do; returning false cancels.
+    using StepFn = std::function<bool(int done, int total)>;
+
     // Writes the export with count as the number of projects the page announces.
     // Returns false when a folder could not be created (the message was shown
-    // and nothing else was written). Throws CatalogWriteError when a support
-    // file, a picture or the page cannot be written; the export folder is then removed.
-    bool run(int count);
+    // and nothing else was written) or when step cancelled (the folder is
+    // removed again). Throws CatalogWriteError when a support file, a picture
+    // or the page cannot be written; the export folder is then removed.
+    bool run(int count, const StepFn &step = {});
 
     QString exportFolder() const { return m_folder; }
     QString pagePath() const;
@@ -44,7 +49,8 @@ public:
 private:
     bool createFolders() const;
     void copySupportFiles() const;
-    QStringList buildPage(int count) const;
+    // False when step cancelled.
+    bool buildPage(int count, const StepFn &step, QStringList &lines) const;
 
     QWidget *m_parent;
     QString m_pageName;

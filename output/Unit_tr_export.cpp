@@ -3,6 +3,7 @@
 #include "main/Unit_tr.h"
 
 #include "app/Messages.h"
+#include "app/Progress.h"
 #include "app/Seams.h"
 #include "data/UnitDM.h"
 #include "output/CatalogExport.h"
@@ -16,8 +17,9 @@ void TfrmMain::mnuExportCatClick(QObject *)
         return;
     const int count = exportCount();
     CatalogExport job(this, chosen, supportFolder());
+    const auto progress = startProgress(this, QStringLiteral("Экспорт каталога в HTML…"));
     try {
-        job.run(count);
+        job.run(count, [&progress](int done, int total) { return progress->step(done, total); });
     } catch (const CatalogWriteError &e) {
         // The export folder is removed again; nothing is claimed written.
         showStandardError(this, e.text());

@@ -18,6 +18,7 @@
 #include "reference/Unit_year_edit.h"
 #include "sales/Unit_orders_edit.h"
 #include "sales/Unit_sales_analysis.h"
+#include "service/Unit_backups.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"
 
@@ -41,6 +42,7 @@ void bindWindowSet()
     frmIde->bindData();
     frmIdeEdit->bindData();
     frmSalesAnalysis->bindData();
+    frmBackups->bindData();
 }
 
 template <typename T> void destroy(T *&object)
@@ -74,12 +76,15 @@ void createWindowSet(const QString &dbPath)
     frmIde = new TfrmIde(frmMain);
     frmIdeEdit = new TfrmIdeEdit(frmMain);
     frmSalesAnalysis = new TfrmSalesAnalysis(frmMain);
+    frmBackups = new TfrmBackups(frmMain);
     bindWindowSet();
 }
 
 void destroyWindowSet()
 {
-    // Windows first, so no bound control outlives the datasets it shows.
+    // Windows first, so no bound control outlives the datasets it shows (a
+    // copy still being made is cancelled, leaving no part behind).
+    destroy(frmBackups);
     destroy(frmSalesAnalysis);
     destroy(frmIdeEdit);
     destroy(frmIde);
@@ -145,6 +150,9 @@ int runProgram(const StartOptions &options)
         QTextStream(stderr) << "support files: " << supportFolder() << Qt::endl;
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
+    // The daily copy starts once the loop runs, so the window appears first.
+    if (!options.smokeTest)
+        QTimer::singleShot(0, frmBackups, &TfrmBackups::startAutomaticBackup);
     const int code = QApplication::exec();
     destroyWindowSet();
     return code;

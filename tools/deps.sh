@@ -4,7 +4,7 @@
 # its Russian translation, the tool chain, and a font so that text renders
 # under offscreen and xvfb).
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev qt6-charts-dev
-                cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n)
+                cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n libsqlite3-dev)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
 # cpack uses to find the package's library dependencies.
@@ -12,8 +12,9 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 
 # What the tests need besides: a browser that opens an exported HTML catalogue;
 # the package build and the validators of its menu entry and metainfo; an X
-# server for the keys that follow the desktop's key scheme.
-TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth)
+# server for the keys that follow the desktop's key scheme; Python, whose csv
+# module reads the exported CSV files back.
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'

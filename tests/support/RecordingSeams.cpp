@@ -6,6 +6,23 @@
 
 namespace {
 
+// Steps counted across every job; the one at cancelAtStep and all after it cancel.
+class RecordingProgress : public Progress
+{
+public:
+    explicit RecordingProgress(RecordingSeams *seams) : m_seams(seams) {}
+    bool step(qint64 done, qint64 total) override
+    {
+        m_seams->progressDone = done;
+        m_seams->progressTotal = total;
+        const int step = ++m_seams->progressSteps;
+        return m_seams->cancelAtStep < 0 || step < m_seams->cancelAtStep;
+    }
+
+private:
+    RecordingSeams *m_seams;
+};
+
 template <typename T> T takeOr(QQueue<T> &queue, const T &fallback)
 {
     return queue.isEmpty() ? fallback : queue.dequeue();
@@ -37,6 +54,10 @@ void RecordingSeams::clear()
     previewTitles.clear();
     previewFiles.clear();
     previewPages = 0;
+    progressTexts.clear();
+    progressSteps = 0;
+    progressDone = progressTotal = 0;
+    cancelAtStep = -1;
 }
 
 void RecordingSeams::install()
@@ -80,4 +101,8 @@ void RecordingSeams::install()
         return openUrlResult;
     };
     s.screenWidth = [this] { return screenWidthValue; };
+    s.progress = [this](QWidget *, const QString &text, const QString &, Qt::WindowModality) {
+        progressTexts.append(text);
+        return std::unique_ptr<Progress>(new RecordingProgress(this));
+    };
 }

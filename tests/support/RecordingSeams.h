@@ -45,6 +45,14 @@ public:
     bool openUrlResult = true;
     int screenWidthValue = 1600;
 
+    // Progress of long jobs: the texts shown, the steps reported (done of
+    // total, the last one), and a step at which the user cancels (-1: never).
+    QStringList progressTexts;
+    int progressSteps = 0;
+    qint64 progressDone = 0;
+    qint64 progressTotal = 0;
+    int cancelAtStep = -1;
+
     QString tempPath() const { return m_dir.path(); }
     void clear();
 

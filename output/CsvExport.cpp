@@ -1,0 +1,155 @@
+#include "output/CsvExport.h"
+
+#include "app/Progress.h"
+#include "data/SalesList.h"
+#include "data/UnitDM.h"
+#include "output/CatalogExport.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace CsvExport {
+
+namespace {
+
+QString field(const QString &text)
+{
+    static const QString special = QStringLiteral(";\"\r\n");
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); }))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// A value as a spreadsheet with Russian settings reads it.
+QString cellAt(const Dataset *ds, int row, const Field *f)
+{
+    if (f->type() == FieldType::Money) {
+        const QVariant v = ds->valueAt(row, f);
+        return v.isNull() ? QString() : Money::fromUnits(v.toLongLong()).toString(QLatin1Char(','));
+    }
+    return ds->displayTextAt(row, f);
+}
+
+// The file under way: removed unless committed.
+class CsvFile
+{
+public:
+    CsvFile(QWidget *parent, const QString &path, const QString &what)
+        : m_file(path), m_progress(startProgress(parent, what))
+    {
+        if (!m_file.open(QIODevice::WriteOnly))
+            failed();
+        write(QByteArrayLiteral("\xEF\xBB\xBF"));
+    }
+
+    void add(const QStringList &fields) { write(line(fields)); }
+    bool step(qint64 done, qint64 total) { return m_progress->step(done, total); }
+
+    void commit()
+    {
+        if (!m_file.commit())
+            failed();
+    }
+
+private:
+    void write(const QByteArray &bytes)
+    {
+        if (m_file.write(bytes) != bytes.size())
+            failed();
+    }
+
+    [[noreturn]] void failed()
+    {
+        const QString reason = m_file.errorString();
+        m_file.cancelWriting();
+        throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
+                                    .arg(QDir::toNativeSeparators(m_file.fileName()), reason));
+    }
+
+    QSaveFile m_file;
+    std::unique_ptr<Progress> m_progress;
+};
+
+} // namespace
+
+QByteArray line(const QStringList &fields)
+{
+    QStringList quoted;
+    for (const QString &f : fields)
+        quoted << field(f);
+    return (quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
+}
+
+bool writeProjects(QWidget *parent, const QString &path, const QList<GridColumn> &columns)
+{
+    const TDm &dm = *Dm;
+    const Dataset *ds = dm.tblProject;
+    QList<const Field *> fields;
+    QStringList titles;
+    for (const GridColumn &c : columns) {
+        fields << ds->fieldByName(c.field);
+        titles << c.title;
+    }
+    fields << dm.tblProjectpath_repository << dm.tblProjectisExports << dm.tblProjectisExportsDesc;
+    titles << QStringLiteral("Путь в репозитории") << QStringLiteral("Экспорт проекта")
+           << QStringLiteral("Экспорт описания");
+
+    CsvFile file(parent, path, QStringLiteral("Экспорт проектов в CSV…"));
+    file.add(titles);
+    const int rows = ds->recordCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!file.step(row, rows))
+            return false;
+        QStringList values;
+        for (const Field *f : fields)
+            values << cellAt(ds, row, f);
+        file.add(values);
+    }
+    file.commit();
+    return true;
+}
+
+bool writeSales(QWidget *parent, const QString &path)
+{
+    const TDm &dm = *Dm;
+    const Dataset *projects = dm.tblProject;
+    const auto sales = openAllSales(dm.ADOConnection);
+    const Field *project = sales->fieldByName(QStringLiteral("project_id"));
+    const QList<const Field *> fields = {sales->fieldByName(QStringLiteral("order_id")),
+                                         sales->fieldByName(QStringLiteral("date_orders")),
+                                         sales->fieldByName(QStringLiteral("summ")),
+                                         sales->fieldByName(QStringLiteral("comments"))};
+    // The sales come ordered by project: each project's first row and count.
+    QHash<qint64, QPair<int, int>> rowsOf;
+    for (int row = 0, n = sales->recordCount(); row < n; ++row) {
+        auto &range = rowsOf[sales->valueAt(row, project).toLongLong()];
+        if (range.second++ == 0)
+            range.first = row;
+    }
+
+    CsvFile file(parent, path, QStringLiteral("Экспорт продаж в CSV…"));
+    file.add({QStringLiteral("Код проекта"), QStringLiteral("Наименование"), QStringLiteral("ID"),
+              QStringLiteral("Дата продажи"), QStringLiteral("Сумма, руб."), QStringLiteral("Описание")});
+    const int rows = projects->recordCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!file.step(row, rows))
+            return false;
+        const qint64 key = projects->valueAt(row, dm.tblProjectproject_id).toLongLong();
+        const auto range = rowsOf.value(key);
+        const QStringList head = {QString::number(key), projects->displayTextAt(row, dm.tblProjecttovName)};
+        for (int s = range.first; s < range.first + range.second; ++s) {
+            QStringList values = head;
+            for (const Field *f : fields)
+                values << cellAt(sales.get(), s, f);
+            file.add(values);
+        }
+    }
+    file.commit();
+    return true;
+}
+
+} // namespace CsvExport
