@@ -163,7 +163,7 @@ void addBlock(ReportPage &page, const BandBlock &block, qreal y)
 } // namespace
 
 std::vector<ReportPage> layoutReport(const BandedReport &report, const QFont &baseFont,
-                                     QPaintDevice *device)
+                                     QPaintDevice *device, const ReportStep &step)
 {
     const BandLayouter layouter(report, baseFont, device);
     const ReportBand *header = report.firstBand(ReportBand::Kind::PageHeader);
@@ -180,8 +180,11 @@ std::vector<ReportPage> layoutReport(const BandedReport &report, const QFont &ba
     for (const ReportBand &band : report.bands) {
         if (band.kind != ReportBand::Kind::Detail)
             continue;
-        for (int row = 0; row < rows; ++row)
+        for (int row = 0; row < rows; ++row) {
+            if (step && !step(row, rows))
+                throw ReportCancelled();
             pager.place(layouter.layout(band, {row, 1, 0}), row);
+        }
     }
     const int lastRow = std::max(0, rows - 1);
     for (const ReportBand &band : report.bands) {

@@ -115,20 +115,25 @@ struct ReportPage {
     QStringList texts() const; // the page's texts, top to bottom, left to right
 };
 
+// Told the rows (or pages) done of those to do; returning false cancels the
+// run, which then throws ReportCancelled.
+using ReportStep = std::function<bool(int done, int total)>;
+struct ReportCancelled {};
+
 // Lays the report out with the text metrics of device. baseFont is used by
 // items that have no font of their own and whose band and report have none.
 std::vector<ReportPage> layoutReport(const BandedReport &report, const QFont &baseFont,
-                                     QPaintDevice *device);
+                                     QPaintDevice *device, const ReportStep &step = {});
 
 // Draws laid-out pages; the painter must stand on the first page, with its
 // origin at the top-left corner inside the margins.
 void paintPages(const std::vector<ReportPage> &pages, QPagedPaintDevice *device,
-                const std::function<void(int page)> &onPage = {});
+                const std::function<void(int page)> &onPage = {}, const ReportStep &step = {});
 
 // Sets the printer's page to the report's, lays the report out and prints it.
 // Returns the number of pages.
 int printReport(const BandedReport &report, const QFont &baseFont, QPrinter *printer,
-                const std::function<void(int page)> &onPage = {});
+                const std::function<void(int page)> &onPage = {}, const ReportStep &step = {});
 
 // A picture's size in millimetres when drawn at its own size (96 pixels an inch).
 QSizeF pictureSizeMm(const QImage &image);

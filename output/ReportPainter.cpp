@@ -65,7 +65,7 @@ QSizeF pictureSizeMm(const QImage &image)
 }
 
 void paintPages(const std::vector<ReportPage> &pages, QPagedPaintDevice *device,
-                const std::function<void(int page)> &onPage)
+                const std::function<void(int page)> &onPage, const ReportStep &step)
 {
     QPainter painter;
     if (!painter.begin(device))
@@ -76,6 +76,10 @@ void paintPages(const std::vector<ReportPage> &pages, QPagedPaintDevice *device,
             device->newPage();
         if (onPage)
             onPage(int(i) + 1);
+        if (step && !step(int(i), int(pages.size()))) {
+            painter.end();
+            throw ReportCancelled();
+        }
         for (const PlacedElement &e : pages[i].elements)
             pagePainter.draw(e);
     }
@@ -83,11 +87,11 @@ void paintPages(const std::vector<ReportPage> &pages, QPagedPaintDevice *device,
 }
 
 int printReport(const BandedReport &report, const QFont &baseFont, QPrinter *printer,
-                const std::function<void(int page)> &onPage)
+                const std::function<void(int page)> &onPage, const ReportStep &step)
 {
     printer->setFullPage(false);
     printer->setPageLayout(report.pageLayout());
-    const std::vector<ReportPage> pages = layoutReport(report, baseFont, printer);
-    paintPages(pages, printer, onPage);
+    const std::vector<ReportPage> pages = layoutReport(report, baseFont, printer, step);
+    paintPages(pages, printer, onPage, step);
     return int(pages.size());
 }

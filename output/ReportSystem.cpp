@@ -1,5 +1,6 @@
 #include "output/ReportSystem.h"
 
+#include "app/Progress.h"
 #include "app/Seams.h"
 #include "output/BandedReport.h"
 
@@ -74,12 +75,22 @@ void ReportSystem::render(const BandedReport &report, const QFont &baseFont, QPr
         QWidget *owner = QApplication::activeModalWidget();
         window = std::make_unique<StatusWindow>(owner ? owner : qobject_cast<QWidget *>(parent()), titleStatus);
     }
-    printReport(report, baseFont, printer, [&](int page) {
-        const QString text = QString(format).replace(QLatin1String("%p"), QString::number(page));
-        if (window)
-            window->showText(text);
-        emit status(text);
-    });
+    QWidget *owner = QApplication::activeModalWidget();
+    const auto progress = startProgress(owner ? owner : qobject_cast<QWidget *>(parent()),
+                                        QStringLiteral("Формирование страниц каталога…"));
+    try {
+        printReport(
+            report, baseFont, printer,
+            [&](int page) {
+                const QString text = QString(format).replace(QLatin1String("%p"), QString::number(page));
+                if (window)
+                    window->showText(text);
+                emit status(text);
+            },
+            [&progress](int done, int total) { return progress->step(done, total); });
+    } catch (const ReportCancelled &) {
+        // The preview stays empty; the user closes it.
+    }
 }
 
 // The preview opens at the zoom of the settings; later the user's own zoom stays.

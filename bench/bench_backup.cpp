@@ -1,0 +1,85 @@
+// Times a backup of a large catalogue against a plain file copy. Not run by CTest:
+//   build/bench_backup [projects] [pictures]
+// The default, 100000 projects of which 2200 carry a 400 x 315 screenshot
+// and one sale each, makes a file of about 850 MB. The online backup reads
+// through SQLite page by page; cp copies the bytes of a file nobody writes.
+#include "data/Backup.h"
+#include "support/TestDb.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <cstdio>
+
+namespace {
+
+QByteArray screenshot()
+{
+    QImage image(400, 315, QImage::Format_RGB888);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+void fill(TestDb &db, int projects, int pictures)
+{
+    db.exec("BEGIN");
+    for (int c = 1; c <= 20; ++c)
+        db.exec("INSERT INTO category (catName) VALUES (?)", {QStringLiteral("Категория %1").arg(c)});
+    db.exec("INSERT INTO years (name) VALUES ('2013')");
+    const QByteArray bmp = screenshot();
+    const int every = pictures > 0 ? projects / pictures : 0;
+    for (int i = 1; i <= projects; ++i) {
+        db.exec("INSERT INTO projects (cat_id, year_id, tovName, price, project_begin, description, isExports,"
+                " isExportsDesc, screenshots) VALUES (?, 1, ?, ?, '2010-01-01', ?, 1, 0, ?)",
+                {1 + i % 20, QStringLiteral("Проект номер %1").arg(i), qlonglong(i) * 12345,
+                 QStringLiteral("Описание проекта %1: учёт, отчёты и печать").arg(i),
+                 every > 0 && i % every == 0 ? QVariant(bmp) : QVariant()});
+        db.exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (?, '2011-01-01', 10000)", {i});
+    }
+    db.exec("COMMIT");
+}
+
+template <typename Fn> double seconds(Fn fn)
+{
+    QElapsedTimer t;
+    t.start();
+    fn();
+    return t.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int projects = argc > 1 ? atoi(argv[1]) : 100000;
+    const int pictures = argc > 2 ? atoi(argv[2]) : 2200;
+
+    TestDb db;
+    fill(db, projects, pictures);
+    const qint64 size = QFileInfo(db.path()).size();
+
+    QString copy;
+    const double backup = seconds([&] { copy = Backup::make(db.path()); });
+    const Backup::Copy check = Backup::inspect(copy, true);
+    QFile::remove(copy);
+    const QString plain = db.dir() + QStringLiteral("/plain.mdb");
+    const double cp = seconds([&] { QProcess::execute(QStringLiteral("cp"), {db.path(), plain}); });
+    const double backupAgain = seconds([&] { copy = Backup::make(db.path()); });
+
+    std::printf("file of %d projects: %.0f MB\n", projects, size / 1e6);
+    std::printf("| copy | seconds | against cp |\n|---|---|---|\n");
+    std::printf("| online backup | %.2f | %.2f |\n", backup, backup / cp);
+    std::printf("| online backup, again | %.2f | %.2f |\n", backupAgain, backupAgain / cp);
+    std::printf("| cp | %.2f | 1.00 |\n", cp);
+    std::printf("copy sound: %s, %lld projects\n", check.isUsable() ? "yes" : qPrintable(check.problem),
+                check.projects);
+    return check.isUsable() && check.projects == projects ? 0 : 1;
+}
