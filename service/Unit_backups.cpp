@@ -35,6 +35,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 
 QString sizeText(qint64 bytes)
 {
+    if (bytes < MegaByte)
+        return QLocale().toString((bytes + 1023) / 1024) + QStringLiteral(" КБ");
     return QLocale().toString(double(bytes) / MegaByte, 'f', 1) + QStringLiteral(" МБ");
 }
 
@@ -69,6 +71,7 @@ TfrmBackups::TfrmBackups(QWidget *parent)
                                            QStringLiteral("Проектов"), QStringLiteral("Продаж")});
     gridCopies->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     gridCopies->verticalHeader()->hide();
+    gridCopies->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     gridCopies->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridCopies->setSelectionMode(QAbstractItemView::SingleSelection);
     gridCopies->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -167,6 +170,7 @@ void TfrmBackups::startAutomaticBackup()
     if (source.isEmpty() || isBusy())
         return;
     m_job->start([source](const Backup::ProgressFn &) { return Backup::makeIfDue(source); });
+    updateButtons();
 }
 
 void TfrmBackups::finishWork()
