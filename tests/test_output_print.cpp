@@ -635,6 +635,20 @@ private slots:
         QVERIFY(!catalogComponents(window.get()).RvProject->isActive());
     }
 
+    void cancellingThePageLayoutLeavesThePreviewEmpty()
+    {
+        open();
+        rec->clear();
+        rec->cancelAtStep = 2; // at the second of the three projects
+        catalogComponents(window.get()).RvProject->projectFile = defaultCatalogue();
+        window->mnuPrintCatalogClick(window->mnuPrintCatalog);
+        QCOMPARE(rec->errors, QStringList());
+        QCOMPARE(rec->progressTexts, QStringList({"Формирование страниц каталога…"}));
+        QCOMPARE(rec->progressSteps, 2);
+        QCOMPARE(rec->previewPages, 0);
+        QVERIFY(!catalogComponents(window.get()).RvProject->isActive());
+    }
+
     void theCatalogueFollowsASearchAcrossCategories()
     {
         for (int i = 0; i < 40; ++i)
