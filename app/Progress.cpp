@@ -25,6 +25,7 @@ public:
         m_dialog.setMinimumDuration(ShowAfterMs);
         m_dialog.setAutoClose(false);
         m_dialog.setAutoReset(false);
+        m_dialog.setMinimumWidth(360);
         auto *bar = new QProgressBar(&m_dialog);
         bar->setObjectName(QStringLiteral("barProgress"));
         bar->setFormat(unit.isEmpty() ? QStringLiteral("%v из %m") : QStringLiteral("%v из %m ") + unit);

@@ -3,14 +3,13 @@
 // The default, 100000 projects of which 2200 carry a 400 x 315 screenshot
 // and one sale each, makes a file of about 850 MB. The online backup reads
 // through SQLite page by page; cp copies the bytes of a file nobody writes.
+#include "bench/BenchScreenshot.h"
 #include "data/Backup.h"
 #include "support/TestDb.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QImage>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
@@ -18,24 +17,13 @@
 
 namespace {
 
-QByteArray screenshot()
-{
-    QImage image(400, 315, QImage::Format_RGB888);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
-}
-
 void fill(TestDb &db, int projects, int pictures)
 {
     db.exec("BEGIN");
     for (int c = 1; c <= 20; ++c)
         db.exec("INSERT INTO category (catName) VALUES (?)", {QStringLiteral("Категория %1").arg(c)});
     db.exec("INSERT INTO years (name) VALUES ('2013')");
-    const QByteArray bmp = screenshot();
+    const QByteArray bmp = benchScreenshot();
     const int every = pictures > 0 ? projects / pictures : 0;
     for (int i = 1; i <= projects; ++i) {
         db.exec("INSERT INTO projects (cat_id, year_id, tovName, price, project_begin, description, isExports,"

@@ -2,6 +2,7 @@
 //   build/bench_html_export [projects] [with pictures]
 // Every project is marked for export; one in every (projects / pictures)
 // carries a 400 x 315 screenshot. The target is under 5 s for 10000 / 2000.
+#include "bench/BenchScreenshot.h"
 #include "data/Clock.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
@@ -9,26 +10,13 @@
 #include "support/TestDb.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <ctime>
 
 namespace {
-
-QByteArray screenshot()
-{
-    QImage image(400, 315, QImage::Format_RGB888);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
-}
 
 void fill(TestDb &db, int projects, int pictures)
 {
@@ -36,7 +24,7 @@ void fill(TestDb &db, int projects, int pictures)
     db.exec("INSERT INTO category (catName) VALUES ('Каталог')");
     db.exec("INSERT INTO years (name) VALUES ('2013')");
     db.exec("INSERT INTO ide (ide) VALUES ('Студия')");
-    const QByteArray bmp = screenshot();
+    const QByteArray bmp = benchScreenshot();
     const int every = pictures > 0 ? projects / pictures : 0;
     for (int i = 1; i <= projects; ++i)
         db.exec("INSERT INTO projects (cat_id, year_id, version_id, tovName, price, datetime_update,"
