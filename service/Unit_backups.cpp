@@ -60,6 +60,7 @@ TfrmBackups::TfrmBackups(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmBackups"));
     setWindowFrame(this, QSize(560, 380), WindowBorder::Sizeable);
+    setFont(programFont());
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
