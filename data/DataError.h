@@ -18,7 +18,8 @@ public:
         ReadOnly,   // the file or its folder can't be written
         DiskFull,   // no room left for the change
         NotADatabase, // the file is no database, or not one of this program
-        Corrupt     // the file is damaged
+        Corrupt,    // the file is damaged
+        Connection  // the server can't be reached or the connection was lost
     };
 
     explicit DataError(const QString &text, Kind kind = Kind::General)

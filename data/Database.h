@@ -5,11 +5,16 @@
 #include <QHash>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
+#include <memory>
 
+class DataError;
+class Engine;
+class QSqlError;
 class QSqlQuery;
 
-// The one connection to the database file. The program opens an existing
-// file, never creates one.
+// The one connection to the database: a file, or a catalogue on a server
+// (a postgresql:// URL). The program opens an existing one, never creates one.
 class Database
 {
 public:
@@ -19,8 +24,10 @@ public:
     Database &operator=(const Database &) = delete;
 
     // Throws DataError when the file is missing or unreadable. A file that
-    // can't be written is opened read-only.
+    // can't be written is opened read-only. A server URL is connected to;
+    // see Engine for what differs.
     void open(const QString &path);
+    const Engine &engine() const { return *m_engine; }
     void close();
     bool isOpen() const;
     bool isReadOnly() const { return m_readOnly; }
@@ -51,11 +58,26 @@ public:
     // Names of the tables in the file, in lower case.
     QStringList tables() const;
 
+    // Prepared once, to be run many times with positional values.
+    QSqlQuery prepare(const QString &sql) const;
+
+    // Change notifications of the server (LISTEN/NOTIFY): onNotify gets the
+    // payload of each notification on channel, also after a reconnect.
+    // Returns false where the engine has none (the file).
+    bool subscribe(const QString &channel, std::function<void(const QString &payload)> onNotify);
+
     // Creates a new database file from the schema; refuses an existing file.
+    // On a server, creates the tables in an existing empty database.
     static void create(const QString &path);
     static QString schemaSql();
 
 private:
+    void openServer(const QString &url);
+    static void createOnServer(const QString &url);
+    // A lost server connection is opened again by the next statement.
+    void reconnectIfLost() const;
+    DataError failure(const QSqlError &e) const;
+
     void begin();
     void commit();
     void rollback();
@@ -63,4 +85,7 @@ private:
     QString m_name;
     QString m_path;
     bool m_readOnly = false;
+    std::unique_ptr<Engine> m_engine;
+    mutable bool m_lost = false;
+    QHash<QString, std::function<void(const QString &)>> m_channels;
 };

@@ -206,6 +206,7 @@ protected:
 
 private:
     const Field *keyField() const;
+    QString rowId() const; // the engine's row identity column
     QString m_table;
 };
 

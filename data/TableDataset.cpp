@@ -1,6 +1,7 @@
 #include "Dataset.h"
 
 #include "Database.h"
+#include "Engine.h"
 #include "SqlValues.h"
 
 #include <QSqlQuery>
@@ -14,6 +15,11 @@ TableDataset::TableDataset(Database *db, const QString &name, const QString &tab
 bool TableDataset::isDeferred(const Field *f) const
 {
     return f->type() == FieldType::Blob;
+}
+
+QString TableDataset::rowId() const
+{
+    return database()->engine().rowIdColumn(*database(), m_table);
 }
 
 const Field *TableDataset::keyField() const
@@ -34,14 +40,15 @@ QVector<Row> TableDataset::fetch()
         columns << f->name();
         read << f.get();
     }
-    columns << QStringLiteral("rowid");
+    const QString id = rowId();
+    columns << id;
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1String(", ")), m_table);
     QHash<QString, QVariant> params;
     if (hasMaster()) {
-        sql += QStringLiteral(" WHERE %1 = :master ORDER BY %1, rowid").arg(detailField());
+        sql += QStringLiteral(" WHERE %1 = :master ORDER BY %1, %2").arg(detailField(), id);
         params.insert(QStringLiteral("master"), masterValue());
     } else {
-        sql += QStringLiteral(" ORDER BY rowid");
+        sql += QStringLiteral(" ORDER BY %1").arg(id);
     }
     QSqlQuery q = database()->exec(sql, params);
     QVector<Row> rows;
@@ -71,9 +78,10 @@ Row TableDataset::writeInsert(const Row &row, const QVector<bool> &dirty)
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
               .arg(m_table, columns.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
-    QSqlQuery q = database()->exec(sql, params);
+    const Engine &engine = database()->engine();
+    QSqlQuery q = database()->exec(engine.returningKey(sql, rowId()), params);
     Row stored = row;
-    const QVariant id = q.lastInsertId();
+    const QVariant id = engine.insertedKey(q);
     stored[rowIdSlot()] = id;
     if (const Field *key = keyField())
         stored[key->index()] = id.toInt();
@@ -94,21 +102,21 @@ void TableDataset::writeUpdate(const Row &before, const Row &after, const QVecto
     if (sets.isEmpty())
         return;
     params.insert(QStringLiteral("rowid_"), keyOf(before));
-    database()->exec(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = :rowid_")
-                         .arg(m_table, sets.join(QLatin1String(", "))),
+    database()->exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = :rowid_")
+                         .arg(m_table, sets.join(QLatin1String(", ")), rowId()),
                      params);
 }
 
 void TableDataset::writeDelete(const Row &row)
 {
-    database()->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = :rowid_").arg(m_table),
+    database()->exec(QStringLiteral("DELETE FROM %1 WHERE %2 = :rowid_").arg(m_table, rowId()),
                      {{QStringLiteral("rowid_"), keyOf(row)}});
 }
 
 QVariant TableDataset::loadDeferred(const Row &row, const Field *f) const
 {
     QSqlQuery q = database()->exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = :rowid_").arg(f->name(), m_table),
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :rowid_").arg(f->name(), m_table, rowId()),
         {{QStringLiteral("rowid_"), keyOf(row)}});
     return q.next() ? SqlValues::fromSql(f->type(), q.value(0)) : QVariant();
 }

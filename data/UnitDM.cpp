@@ -1,6 +1,7 @@
 #include "UnitDM.h"
 
 #include "Clock.h"
+#include "Engine.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -108,6 +109,10 @@ void TDm::checkSchema() const
 {
     const QString shown = QFileInfo(ADOConnection->path()).absoluteFilePath();
     const QStringList present = ADOConnection->tables();
+    if (present.isEmpty() && ADOConnection->engine().kind() == Engine::Kind::Server)
+        throw DataError(QStringLiteral("В базе данных \"%1\" нет таблиц программы.")
+                            .arg(ADOConnection->engine().displayName(ADOConnection->path())),
+                        DataError::Kind::Missing);
     if (present.isEmpty())
         throw DataError(QStringLiteral("Файл \"%1\" пуст: в нем нет ни одной таблицы базы данных программы.")
                             .arg(shown),
