@@ -62,7 +62,12 @@ bool TestDb::onServer()
 
 QString TestDb::unavailable()
 {
-    if (!onServer() || !adminUrl().isEmpty())
+    return onServer() ? serverUnavailable() : QString();
+}
+
+QString TestDb::serverUnavailable()
+{
+    if (!adminUrl().isEmpty())
         return {};
     const QString why = qEnvironmentVariable("PROJECTSALES_TEST_PG_SKIP");
     // CTest reports a suite that prints this as skipped, not passed.
@@ -85,8 +90,8 @@ QString TestDb::emptyServerDatabase()
 TestDb::TestDb() : m_db(std::make_unique<Database>(QStringLiteral("testdb")))
 {
     if (onServer()) {
-        if (!unavailable().isEmpty())
-            throw std::runtime_error(unavailable().toStdString());
+        if (!serverUnavailable().isEmpty())
+            throw std::runtime_error(serverUnavailable().toStdString());
         m_location = emptyServerDatabase();
     } else {
         m_location = m_dir.filePath(QStringLiteral("db.mdb"));

@@ -22,6 +22,8 @@ public:
     // Why the chosen engine can't be tested here; empty when it can. Suites
     // run on the server QSKIP with it from init().
     static QString unavailable();
+    // Why the test server can't be used, whichever engine the suite chose.
+    static QString serverUnavailable();
 
     // The file's path or the server database's URL: what TDm opens.
     QString path() const;
