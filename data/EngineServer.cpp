@@ -96,7 +96,7 @@ DataError connectError(const QString &shown, const ServerUrl &u, const QString &
         first = QStringLiteral("На сервере нет базы данных \"%1\".").arg(u.database);
     else
         first = QStringLiteral("Не удается связаться с сервером базы данных \"%1\".").arg(shown);
-    return DataError(first + QLatin1Char('\n') + text.trimmed(), DataError::Kind::Connection);
+    return DataError(first + QLatin1Char('\n') + text.simplified(), DataError::Kind::Connection);
 }
 
 } // namespace
