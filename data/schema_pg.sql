@@ -49,6 +49,8 @@ CREATE TABLE orders (
     comments    VARCHAR(255)
 );
 CREATE INDEX orders_project_id ON orders (project_id);
+-- The sales totals read a range of dates with the project and the sum.
+CREATE INDEX orders_date_orders ON orders (date_orders, project_id, summ);
 
 -- The file's rows are told apart by SQLite's rowid; here by a key of their own.
 CREATE TABLE configs (
