@@ -19,7 +19,8 @@ public:
         DiskFull,   // no room left for the change
         NotADatabase, // the file is no database, or not one of this program
         Corrupt,    // the file is damaged
-        Conflict    // another user changed or deleted the row, or a row it refers to, since it was read
+        Conflict,   // another user changed or deleted the row, or a row it refers to, since it was read
+        Connection  // the server can't be reached or the connection was lost
     };
 
     explicit DataError(const QString &text, Kind kind = Kind::General)

@@ -2,6 +2,8 @@
 
 #include "DataError.h"
 #include "DatabaseErrors.h"
+#include "Engine.h"
+#include "EngineFile.h"
 #include "SchemaSql.h"
 
 #include <QFileInfo>
@@ -63,7 +65,10 @@ QStringList placeholders(const QString &sql)
 
 } // namespace
 
-Database::Database(const QString &connectionName) : m_name(uniqueConnectionName(connectionName)) {}
+Database::Database(const QString &connectionName)
+    : m_name(uniqueConnectionName(connectionName)), m_engine(std::make_unique<FileEngine>())
+{
+}
 
 Database::~Database()
 {
@@ -72,6 +77,11 @@ Database::~Database()
 
 void Database::open(const QString &path)
 {
+    if (Engine::isServerUrl(path)) {
+        openServer(path);
+        return;
+    }
+    m_engine = std::make_unique<FileEngine>();
     const QFileInfo info(path);
     const QString shown = info.absoluteFilePath();
     if (info.isDir())
@@ -133,10 +143,9 @@ QSqlDatabase Database::connection() const
 
 void Database::requireColumns(const QString &table, const QStringList &columns) const
 {
-    QSqlQuery q = exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
     QStringList present;
-    while (q.next())
-        present << q.value(1).toString().toLower();
+    for (const QString &c : m_engine->columns(*this, table))
+        present << c.toLower();
     if (present.isEmpty())
         throw DataError(QStringLiteral("В базе данных нет таблицы \"%1\".").arg(table),
                         DataError::Kind::Missing);
@@ -148,14 +157,11 @@ void Database::requireColumns(const QString &table, const QStringList &columns) 
 
 QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &params) const
 {
-    QSqlQuery q(connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw errorOf(q.lastError());
+    QSqlQuery q = prepare(sql);
     for (const QString &name : placeholders(sql))
         q.bindValue(QLatin1Char(':') + name, params.value(name));
     if (!q.exec())
-        throw errorOf(q.lastError());
+        throw failure(q.lastError());
     return q;
 }
 
@@ -169,13 +175,24 @@ qint64 Database::dataVersion() const
 
 void Database::pollChanges()
 {
-    if (!isOpen())
+    // The server has no data version; its changes are not looked for yet.
+    if (!isOpen() || m_engine->kind() != Engine::Kind::File)
         return;
     const qint64 version = dataVersion();
     if (version == m_dataVersion)
         return;
     m_dataVersion = version;
     reportChanges({});
+}
+
+QString Database::sameValueOperator() const
+{
+    return m_engine->sameValueOperator();
+}
+
+QString Database::shareLockClause() const
+{
+    return m_engine->shareLockClause();
 }
 
 void Database::reportChanges(const QStringList &tables) const
@@ -186,14 +203,26 @@ void Database::reportChanges(const QStringList &tables) const
 
 void Database::begin()
 {
+    reconnectIfLost();
     if (!connection().transaction())
-        throw errorOf(connection().lastError());
+        throw failure(connection().lastError());
 }
 
 void Database::commit()
 {
     if (!connection().commit())
-        throw errorOf(connection().lastError());
+        throw failure(connection().lastError());
+}
+
+DataError Database::failure(const QSqlError &e) const
+{
+    if (!m_engine->isConnectionLost(e))
+        return m_engine->translate(e);
+    m_lost = true;
+    return DataError(QStringLiteral("Потеряна связь с сервером базы данных; действие не выполнено. "
+                                    "Следующее действие подключится к серверу заново.\n%1")
+                         .arg((e.databaseText().isEmpty() ? e.text() : e.databaseText()).simplified()),
+                     DataError::Kind::Connection);
 }
 
 void Database::rollback()
@@ -207,11 +236,7 @@ void Database::rollback()
 
 QStringList Database::tables() const
 {
-    QSqlQuery q = exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-    QStringList names;
-    while (q.next())
-        names << q.value(0).toString().toLower();
-    return names;
+    return m_engine->tables(*this);
 }
 
 QString Database::schemaSql()
@@ -221,6 +246,10 @@ QString Database::schemaSql()
 
 void Database::create(const QString &path)
 {
+    if (Engine::isServerUrl(path)) {
+        createOnServer(path);
+        return;
+    }
     if (QFileInfo::exists(path))
         throw DataError(QStringLiteral("Файл \"%1\" уже существует.").arg(path));
     const QString name = uniqueConnectionName(QStringLiteral("create"));
@@ -233,15 +262,9 @@ void Database::create(const QString &path)
             QSqlDatabase::removeDatabase(name);
             throw error;
         }
-        QString script;
-        for (const QString &line : schemaSql().split(QLatin1Char('\n')))
-            if (!line.trimmed().startsWith(QLatin1String("--")))
-                script += line + QLatin1Char('\n');
         QSqlQuery q(db);
         db.transaction(); // one write to disk for the whole schema
-        for (const QString &statement : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            if (statement.trimmed().isEmpty())
-                continue;
+        for (const QString &statement : splitStatements(schemaSql())) {
             if (!q.exec(statement)) {
                 const DataError error = errorOf(q.lastError());
                 q = QSqlQuery();
@@ -257,4 +280,9 @@ void Database::create(const QString &path)
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+bool Database::isFile() const
+{
+    return m_engine->kind() == Engine::Kind::File && !m_path.isEmpty();
 }

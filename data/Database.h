@@ -7,11 +7,15 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
+class DataError;
+class Engine;
+class QSqlError;
 class QSqlQuery;
 
-// The one connection to the database file. The program opens an existing
-// file, never creates one.
+// The one connection to the database: a file, or a catalogue on a server
+// (a postgresql:// URL). The program opens an existing one, never creates one.
 class Database
 {
 public:
@@ -21,14 +25,16 @@ public:
     Database &operator=(const Database &) = delete;
 
     // Throws DataError when the file is missing or unreadable. A file that
-    // can't be written is opened read-only.
+    // can't be written is opened read-only. A server URL is connected to;
+    // see Engine for what differs.
     void open(const QString &path);
+    const Engine &engine() const { return *m_engine; }
     void close();
     bool isOpen() const;
     bool isReadOnly() const { return m_readOnly; }
     QString path() const { return m_path; }
     // True when the data is a file on this machine (one path to copy).
-    bool isFile() const { return !m_path.isEmpty(); }
+    bool isFile() const;
     QSqlDatabase connection() const;
 
     // Throws DataError(Missing) naming the first table or column not present.
@@ -65,11 +71,11 @@ public:
 
     // SQL that differs between engines.
     // NULL-safe equality, for matching a row as it was read.
-    QString sameValueOperator() const { return QStringLiteral("IS"); }
+    QString sameValueOperator() const;
     // Ends a sub-select that checks a referenced row inside a write, so the
     // row can't go before the write commits. The file needs none: its
     // writers take turns.
-    QString shareLockClause() const { return {}; }
+    QString shareLockClause() const;
 
     // Commits made through other connections reach the handler with the
     // tables they changed, or an empty list when the engine can't tell.
@@ -81,11 +87,26 @@ public:
     void pollChanges();
     void reportChanges(const QStringList &tables) const;
 
+    // Prepared once, to be run many times with positional values.
+    QSqlQuery prepare(const QString &sql) const;
+
+    // Change notifications of the server (LISTEN/NOTIFY): onNotify gets the
+    // payload of each notification on channel, also after a reconnect.
+    // Returns false where the engine has none (the file).
+    bool subscribe(const QString &channel, std::function<void(const QString &payload)> onNotify);
+
     // Creates a new database file from the schema; refuses an existing file.
+    // On a server, creates the tables in an existing empty database.
     static void create(const QString &path);
     static QString schemaSql();
 
 private:
+    void openServer(const QString &url);
+    static void createOnServer(const QString &url);
+    // A lost server connection is opened again by the next statement.
+    void reconnectIfLost() const;
+    DataError failure(const QSqlError &e) const;
+
     void begin();
     void commit();
     void rollback();
@@ -97,4 +118,7 @@ private:
     qint64 m_dataVersion = 0;
     int m_transactionDepth = 0;
     ChangeHandler m_changeHandler;
+    std::unique_ptr<Engine> m_engine;
+    mutable bool m_lost = false;
+    QHash<QString, std::function<void(const QString &)>> m_channels;
 };

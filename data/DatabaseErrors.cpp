@@ -64,7 +64,11 @@ QString firstLine(DataError::Kind kind)
 
 DataError databaseError(const QString &engineText, const QString &nativeCode)
 {
-    const DataError::Kind kind = kindOf(engineText, nativeCode);
+    return databaseError(kindOf(engineText, nativeCode), engineText);
+}
+
+DataError databaseError(DataError::Kind kind, const QString &engineText)
+{
     const QString first = firstLine(kind);
     // Other refusals (a check of the schema, an overflow) keep the engine's words.
     return DataError(first.isEmpty() ? engineText : first + QLatin1Char('\n') + engineText, kind);

@@ -245,6 +245,7 @@ private:
     void checkReferences(const Row &row, const QVector<bool> &dirty) const;
     void checkDependents(const Row &row) const;
 
+    QString rowId() const; // the engine's row identity column
     QString m_table;
     QVector<Reference> m_references;
     QVector<Dependent> m_dependents;

@@ -1,6 +1,7 @@
 #include "Dataset.h"
 
 #include "Database.h"
+#include "Engine.h"
 #include "SqlValues.h"
 
 #include <QSqlQuery>
@@ -57,6 +58,11 @@ bool TableDataset::isDeferred(const Field *f) const
     return f->type() == FieldType::Blob;
 }
 
+QString TableDataset::rowId() const
+{
+    return database()->engine().rowIdColumn(*database(), m_table);
+}
+
 const Field *TableDataset::keyField() const
 {
     for (const auto &f : fields())
@@ -81,14 +87,14 @@ QVector<Row> TableDataset::fetch()
     QStringList columns;
     for (const Field *f : read)
         columns << f->name();
-    columns << QStringLiteral("rowid");
+    columns << rowId();
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1String(", ")), m_table);
     QHash<QString, QVariant> params;
     if (hasMaster()) {
-        sql += QStringLiteral(" WHERE %1 = :master ORDER BY %1, rowid").arg(detailField());
+        sql += QStringLiteral(" WHERE %1 = :master ORDER BY %1, %2").arg(detailField(), id);
         params.insert(QStringLiteral("master"), masterValue());
     } else {
-        sql += QStringLiteral(" ORDER BY rowid");
+        sql += QStringLiteral(" ORDER BY %1").arg(id);
     }
     QSqlQuery q = database()->exec(sql, params);
     QVector<Row> rows;
@@ -108,8 +114,8 @@ std::optional<TableDataset::Stored> TableDataset::readStored(const QVariant &key
     QStringList columns;
     for (const Field *f : read)
         columns << f->name();
-    QSqlQuery q = database()->exec(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = :rowid_")
-                                       .arg(columns.join(QLatin1String(", ")), m_table),
+    QSqlQuery q = database()->exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :rowid_")
+                                       .arg(columns.join(QLatin1String(", ")), m_table, rowId()),
                                    {{QStringLiteral("rowid_"), key}});
     if (!q.next())
         return std::nullopt;
@@ -144,7 +150,7 @@ TableDataset::Stored TableDataset::storedForm(const Row &row) const
 int TableDataset::execMatching(const QString &statement, QHash<QString, QVariant> params,
                                const QVariant &key, const Stored &match) const
 {
-    QStringList where{QStringLiteral("rowid = :rowid_")};
+    QStringList where{QStringLiteral("%1 = :rowid_").arg(rowId())};
     params.insert(QStringLiteral("rowid_"), key);
     for (const Field *f : storedFields(true)) {
         if (f->type() == FieldType::AutoInc)
@@ -228,9 +234,11 @@ Row TableDataset::writeInsert(const Row &row, const QVector<bool> &dirty)
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_table)
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
               .arg(m_table, columns.join(QLatin1String(", ")), marks.join(QLatin1String(", ")));
+    const Engine &engine = database()->engine();
     QVariant id;
     database()->transaction([&] {
-        id = database()->exec(sql, params).lastInsertId();
+        QSqlQuery q = database()->exec(engine.returningKey(sql, rowId()), params);
+        id = engine.insertedKey(q);
         checkReferences(row, dirty);
     });
     Row stored = row;
@@ -271,7 +279,7 @@ void TableDataset::writeDelete(const Row &row)
 QVariant TableDataset::loadDeferred(const Row &row, const Field *f) const
 {
     QSqlQuery q = database()->exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid = :rowid_").arg(f->name(), m_table),
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :rowid_").arg(f->name(), m_table, rowId()),
         {{QStringLiteral("rowid_"), keyOf(row)}});
     return q.next() ? SqlValues::fromSql(f->type(), q.value(0)) : QVariant();
 }

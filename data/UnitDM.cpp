@@ -1,6 +1,7 @@
 #include "UnitDM.h"
 
 #include "Clock.h"
+#include "Engine.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -113,6 +114,10 @@ void TDm::checkSchema(const Database &db)
 {
     const QString shown = QFileInfo(db.path()).absoluteFilePath();
     const QStringList present = db.tables();
+    if (present.isEmpty() && db.engine().kind() == Engine::Kind::Server)
+        throw DataError(QStringLiteral("В базе данных \"%1\" нет таблиц программы.")
+                            .arg(db.engine().displayName(db.path())),
+                        DataError::Kind::Missing);
     if (present.isEmpty())
         throw DataError(QStringLiteral("Файл \"%1\" пуст: в нем нет ни одной таблицы базы данных программы.")
                             .arg(shown),

@@ -66,8 +66,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECTSALES_HOMEPAGE})
 # at run time, out of its sight.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
-# Qt's own buttons and dialogs in Russian; without it they read English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's own buttons and dialogs in Russian; without it they read English. The
+# server's driver only for a catalogue on a PostgreSQL server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
 include(CPack)
 
 if(TARGET projectsales)

@@ -1,9 +1,11 @@
 #pragma once
 
-class QCoreApplication;
+#include <QString>
+#include <QStringList>
 
 // What the command line asks of a start. Without options the program opens
-// db.mdb in its working directory.
+// the catalogue that projectsales.ini names, else db.mdb in its working
+// directory.
 struct StartOptions
 {
     // Started from the applications menu: open the user's own catalogue in
@@ -12,8 +14,15 @@ struct StartOptions
     // For test runs without a person: messages go to standard error instead
     // of boxes, and the program ends as soon as its main window is shown.
     bool smokeTest = false;
+    // --database: a file path or a postgresql:// URL; empty when not given.
+    QString database;
 };
 
 // Reads the application's command line. --help and a wrong command line are
 // answered on the console and end the program, as QCommandLineParser does.
-StartOptions readStartOptions(const QCoreApplication &app);
+StartOptions readStartOptions(const QStringList &arguments);
+
+// The [database] url= of projectsales.ini in the working directory; empty
+// when there is none. The password of a server follows libpq (~/.pgpass,
+// PGPASSWORD); the program stores none.
+QString databaseFromIni();

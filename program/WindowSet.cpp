@@ -119,8 +119,12 @@ namespace {
 // own catalogue. Empty when that could not be prepared (the error is shown).
 QString databaseToOpen(const StartOptions &options, bool *created)
 {
-    if (!options.userCatalogue)
-        return QStringLiteral("db.mdb");
+    if (!options.database.isEmpty())
+        return options.database;
+    if (!options.userCatalogue) {
+        const QString configured = databaseFromIni();
+        return configured.isEmpty() ? QStringLiteral("db.mdb") : configured;
+    }
     try {
         const UserCatalogue catalogue = prepareUserCatalogue();
         *created = catalogue.created;

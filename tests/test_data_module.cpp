@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QUrlQuery>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +30,7 @@ class TestDataModule : public QObject
 private slots:
     void init()
     {
+        TESTDB_REQUIRE_ENGINE();
         Clock::set(QDateTime(QDate(2026, 12, 9), QTime(14, 30)));
         db = std::make_unique<TestDb>();
         db->fillSample();
@@ -390,7 +392,7 @@ private slots:
 
     void aFailedProjectDeleteKeepsItsSales()
     {
-        db->exec("CREATE TRIGGER keep BEFORE DELETE ON projects BEGIN SELECT RAISE(ABORT, 'locked'); END");
+        db->refuse("projects", "DELETE");
         QVERIFY(dm->tblProject->locate("project_id", 1));
         QVERIFY_THROWS_EXCEPTION(DataError, dm->deleteProjectWithOrders());
         QCOMPARE(db->scalar("SELECT COUNT(*) FROM orders WHERE project_id = 1").toInt(), 2);
@@ -472,6 +474,8 @@ private slots:
 
     void aReadOnlyFileCanNotBeModified()
     {
+        if (TestDb::onServer())
+            QSKIP("a file's permissions have no counterpart on the server");
         db->closeDm();
         QFile::setPermissions(db->path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         if (QFileInfo(db->path()).isWritable())
@@ -504,6 +508,70 @@ private slots:
         dm->sqlOrdersRep->open();
         QCOMPARE(names(dm->sqlOrdersRep, dm->sqlOrdersRep->fieldByName("date_orders")),
                  QStringList({"20.01.2011", "01.02.2011"}));
+    }
+    void aServerThatCanNotBeUsedSaysWhyInRussian()
+    {
+        if (!TestDb::onServer())
+            QSKIP("the file engine has no server to reach");
+        const QUrl server(qEnvironmentVariable("PROJECTSALES_TEST_PG"));
+        const QString socket = QUrlQuery(server).queryItemValue("host");
+        const auto startError = [](const QString &location) {
+            try {
+                TDm module(location);
+            } catch (const DataError &e) {
+                return e.text();
+            }
+            return QString("opened");
+        };
+        QVERIFY(startError("postgresql://localhost:99999/x").startsWith("Неверный адрес базы данных"));
+        QVERIFY(startError("postgresql://postgres@/postgres?nosuchoption=1&host=" + socket)
+                    .startsWith("Неверный адрес базы данных"));
+        QVERIFY(startError("postgresql://postgres@/postgres?host=" + db->dir() + "/nowhere")
+                    .startsWith("Не удается связаться с сервером базы данных"));
+        const QString refused = startError("postgresql://nosuchuser@/postgres?host=" + socket);
+        QVERIFY2(refused.startsWith("Сервер базы данных отказал во входе пользователю \"nosuchuser\""),
+                 qPrintable(refused));
+        QVERIFY(refused.contains("\n")); // the server's own words follow
+        QVERIFY(startError("postgresql://postgres@/nosuchdb?host=" + socket)
+                    .startsWith("На сервере нет базы данных \"nosuchdb\""));
+        QVERIFY(startError(db->emptyServerDatabase()).startsWith("В базе данных \"postgresql://"));
+    }
+
+    void aDroppedConnectionIsReportedAndTheNextActionReconnects()
+    {
+        if (!TestDb::onServer())
+            QSKIP("the file has no connection to lose");
+        QVERIFY(dm->tblProject->locate("project_id", 2));
+        dm->tblProject->edit();
+        dm->tblProjectprice->setAsString("5");
+        // The server ends the program's session, as a restart or a network fault would.
+        const QString others = "SELECT count(*) FROM pg_stat_activity"
+                               " WHERE datname = current_database() AND pid <> pg_backend_pid()";
+        db->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                 " WHERE datname = current_database() AND pid <> pg_backend_pid()");
+        QTRY_COMPARE(db->scalar(others).toInt(), 0);
+
+        try {
+            dm->tblProject->post();
+            QFAIL("posted over a lost connection");
+        } catch (const DataError &e) {
+            QCOMPARE(e.kind(), DataError::Kind::Connection);
+            QVERIFY2(e.text().startsWith("Потеряна связь с сервером базы данных"), qPrintable(e.text()));
+        }
+        QCOMPARE(dm->tblProject->state(), Dataset::State::Edit); // the typed value is still there
+        dm->tblProject->post();
+        QCOMPARE(db->scalar("SELECT price FROM projects WHERE project_id = 2").toLongLong(), 50000LL);
+    }
+
+    void notificationsReachTheSubscriberOnTheServerOnly()
+    {
+        QStringList got;
+        const bool subscribed = dm->ADOConnection->subscribe("catalogue", [&got](const QString &p) { got << p; });
+        QCOMPARE(subscribed, TestDb::onServer());
+        if (!subscribed)
+            return;
+        db->exec("NOTIFY catalogue, 'projects'");
+        QTRY_COMPARE(got, QStringList{"projects"});
     }
 };
 

@@ -48,6 +48,7 @@ class TestDataSalesAnalysis : public QObject
 private slots:
     void init()
     {
+        TESTDB_REQUIRE_ENGINE();
         db = std::make_unique<TestDb>();
         db->fillSample(); // projects 1, 2, 4 in "Бухгалтерия" (1), 3 in "Игры" (2), none in "Пустая" (3)
         db->exec("DELETE FROM orders");

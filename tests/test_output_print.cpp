@@ -220,6 +220,7 @@ private slots:
 
     void init()
     {
+        TESTDB_REQUIRE_ENGINE();
         Clock::set(QDateTime(QDate(2013, 12, 25), QTime(14, 5, 9)));
         db = std::make_unique<TestDb>();
         db->fillSample();

@@ -65,6 +65,7 @@ private:
 
 void TestSearch::init()
 {
+    TESTDB_REQUIRE_ENGINE();
     seams = std::make_unique<RecordingSeams>();
     db = std::make_unique<TestDb>();
     db->fillSample();

@@ -60,6 +60,7 @@ class TestSettings : public QObject
 private slots:
     void init()
     {
+        TESTDB_REQUIRE_ENGINE();
         seams = std::make_unique<RecordingSeams>();
         db = std::make_unique<TestDb>();
         db->fillSample();

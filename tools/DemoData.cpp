@@ -2,6 +2,8 @@
 #include "DemoPicture.h"
 
 #include "DataError.h"
+#include "Database.h"
+#include "Engine.h"
 
 #include <QDate>
 #include <QRandomGenerator>
@@ -159,7 +161,7 @@ template <typename T, std::size_t N> constexpr int count(const T (&)[N]) { retur
 class Generator
 {
 public:
-    explicit Generator(const QSqlDatabase &db) : m_db(db) {}
+    explicit Generator(const Database &db) : m_db(db) {}
 
     void fill()
     {
@@ -194,14 +196,16 @@ private:
             columns << column.first;
             holders << QLatin1Char(':') + column.first;
         }
-        QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(table, columns.join(QLatin1String(", ")), holders.join(QLatin1String(", "))));
+        // The engine reads back the key the database gave the row.
+        const Engine &engine = m_db.engine();
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(table, columns.join(QLatin1String(", ")), holders.join(QLatin1String(", ")));
+        QSqlQuery q = m_db.prepare(engine.returningKey(sql, engine.rowIdColumn(m_db, table)));
         for (const auto &[column, v] : row)
             q.bindValue(QLatin1Char(':') + column, v);
         if (!q.exec())
             throw DataError(table + QLatin1String(": ") + q.lastError().text());
-        return q.lastInsertId();
+        return engine.insertedKey(q);
     }
 
     template <typename T, std::size_t N>
@@ -299,42 +303,15 @@ private:
         }
     }
 
-    QSqlDatabase m_db;
+    const Database &m_db;
     QRandomGenerator m_rng{42};
 };
 
 } // namespace
 
-namespace {
-
-void fillThrough(const QString &connection, const QString &path)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    db.setDatabaseName(path);
-    if (!db.open())
-        throw DataError(db.lastError().text());
-    if (!db.transaction())
-        throw DataError(db.lastError().text());
-    try {
-        Generator(db).fill();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-    if (!db.commit())
-        throw DataError(db.lastError().text());
-}
-
-} // namespace
-
 void fillDemoData(const QString &path)
 {
-    const QString connection = QStringLiteral("projectsales-newdb-demo");
-    try {
-        fillThrough(connection, path);
-    } catch (...) {
-        QSqlDatabase::removeDatabase(connection);
-        throw;
-    }
-    QSqlDatabase::removeDatabase(connection);
+    Database db(QStringLiteral("projectsales-newdb-demo"));
+    db.open(path);
+    db.transaction([&] { Generator(db).fill(); });
 }

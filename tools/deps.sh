@@ -1,9 +1,9 @@
 # Sourced by run.sh and test.sh: installs the Debian packages they need.
 
-# The packages every build needs (Qt 6 with its SQLite driver, its charts and
-# its Russian translation, the tool chain, and a font so that text renders
-# under offscreen and xvfb).
-BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite qt6-base-dev-tools libgl-dev qt6-charts-dev
+# The packages every build needs (Qt 6 with its SQLite and PostgreSQL drivers,
+# its charts and its Russian translation, the tool chain, SQLite's own library
+# for backups, and a font so that text renders under offscreen and xvfb).
+BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-base-dev-tools libgl-dev qt6-charts-dev
                 cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n libsqlite3-dev)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
@@ -13,8 +13,9 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 # What the tests need besides: a browser that opens an exported HTML catalogue;
 # the package build and the validators of its menu entry and metainfo; an X
 # server for the keys that follow the desktop's key scheme; Python, whose csv
-# module reads the exported CSV files back.
-TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3)
+# module reads the exported CSV files back; the PostgreSQL server that
+# tools/test-server.sh starts for the server's suites.
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3 postgresql-15)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'

@@ -1,10 +1,12 @@
-// projectsales-newdb PATH [--demo]: creates a new database file for the
-// program, empty or with a demo catalogue.
+// projectsales-newdb PATH|URL [--demo]: creates a new database file for the
+// program, or its tables in an empty server database, empty or with a demo
+// catalogue.
 
 #include "DemoData.h"
 
 #include "DataError.h"
 #include "Database.h"
+#include "Engine.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -24,7 +26,8 @@ int fail(const QString &text, int code = Failed)
 
 int create(const QString &path, bool demo)
 {
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+    const bool server = Engine::isServerUrl(path);
+    if (!server && (QFileInfo::exists(path) || QFileInfo(path).isSymLink()))
         return fail(QStringLiteral("%1 already exists; refusing to overwrite it.").arg(path));
     try {
         Database::create(path);
@@ -35,8 +38,10 @@ int create(const QString &path, bool demo)
         try {
             fillDemoData(path);
         } catch (const DataError &e) {
-            // A half-made file would only be refused by the next attempt.
-            QFile::remove(path);
+            // A half-made file would only be refused by the next attempt;
+            // on a server the demo rows were rolled back, the empty tables stay.
+            if (!server)
+                QFile::remove(path);
             return fail(QStringLiteral("cannot fill %1 with demo data: %2").arg(path, e.text()));
         }
     }
@@ -56,12 +61,13 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Creates a new projectsales database file (it must not exist yet)."));
+        QStringLiteral("Creates a new projectsales database file (it must not exist yet), or the\n"
+                       "tables in an empty PostgreSQL database (postgresql://user@host:port/dbname)."));
     parser.addHelpOption();
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Fill it with a demo catalogue and sales."));
     parser.addOption(demo);
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("The file to create."));
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("The file to create, or a server URL."));
 
     if (!parser.parse(app.arguments()))
         return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText(), BadUsage);

@@ -2,46 +2,50 @@
 
 #include "data/Database.h"
 #include "data/DataError.h"
+#include "data/Engine.h"
 #include "data/UnitDM.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <atomic>
 #include <stdexcept>
 
-TestDb::TestDb()
-{
-    static std::atomic<int> counter{0};
-    m_connection = QStringLiteral("testdb_%1").arg(++counter);
-    Database::create(path());
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(path());
-    db.open();
-    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous = OFF")); // arranging rows need not wait for the disk
-}
-
-TestDb::~TestDb()
-{
-    closeDm();
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_connection);
-}
-
-QString TestDb::path() const
-{
-    return m_dir.filePath(QStringLiteral("db.mdb"));
-}
-
 namespace {
 
-QSqlQuery run(const QString &connection, const QString &sql, const QVariantList &values)
+QString adminUrl()
 {
-    QSqlQuery q(QSqlDatabase::database(connection));
-    q.prepare(sql);
+    return qEnvironmentVariable("PROJECTSALES_TEST_PG");
+}
+
+QString withDatabase(const QString &url, const QString &name)
+{
+    QUrl u(url);
+    u.setPath(QLatin1Char('/') + name);
+    return u.toString();
+}
+
+// Statements that create or drop databases can't run inside a transaction
+// or be prepared, so they go straight to the server.
+void runDirect(const Database &db, const QString &sql)
+{
+    QSqlQuery q(db.connection());
+    if (!q.exec(sql))
+        throw std::runtime_error((sql + QLatin1String(": ") + q.lastError().text()).toStdString());
+}
+
+QSqlQuery run(const Database &db, const QString &sql, const QVariantList &values)
+{
+    if (values.isEmpty() && db.engine().kind() == Engine::Kind::Server) {
+        QSqlQuery q(db.connection());
+        if (!q.exec(db.engine().dialect(sql)))
+            throw std::runtime_error((sql + QLatin1String(": ") + q.lastError().text()).toStdString());
+        return q;
+    }
+    QSqlQuery q(db.connection());
+    q.prepare(db.engine().dialect(sql));
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
@@ -51,15 +55,98 @@ QSqlQuery run(const QString &connection, const QString &sql, const QVariantList 
 
 } // namespace
 
+bool TestDb::onServer()
+{
+    return qEnvironmentVariable("PROJECTSALES_TEST_ENGINE") == QLatin1String("server");
+}
+
+QString TestDb::unavailable()
+{
+    return onServer() ? serverUnavailable() : QString();
+}
+
+QString TestDb::serverUnavailable()
+{
+    if (!adminUrl().isEmpty())
+        return {};
+    const QString why = qEnvironmentVariable("PROJECTSALES_TEST_PG_SKIP");
+    // CTest reports a suite that prints this as skipped, not passed.
+    return QStringLiteral("PostgreSQL test server unavailable: ")
+        + (why.isEmpty() ? QStringLiteral("PROJECTSALES_TEST_PG is not set; run the tests through ./test.sh")
+                         : why);
+}
+
+QString TestDb::emptyServerDatabase()
+{
+    static std::atomic<int> counter{0};
+    const QString name = QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    Database admin(QStringLiteral("testadmin"));
+    admin.open(adminUrl());
+    runDirect(admin, QStringLiteral("CREATE DATABASE %1").arg(name));
+    m_serverDatabases << name;
+    return withDatabase(adminUrl(), name);
+}
+
+TestDb::TestDb() : m_db(std::make_unique<Database>(QStringLiteral("testdb")))
+{
+    if (onServer()) {
+        if (!serverUnavailable().isEmpty())
+            throw std::runtime_error(serverUnavailable().toStdString());
+        m_location = emptyServerDatabase();
+    } else {
+        m_location = m_dir.filePath(QStringLiteral("db.mdb"));
+    }
+    Database::create(m_location);
+    m_db->open(m_location);
+    if (!onServer())
+        runDirect(*m_db, QStringLiteral("PRAGMA synchronous = OFF")); // arranging rows need not wait for the disk
+}
+
+TestDb::~TestDb()
+{
+    closeDm();
+    m_db.reset();
+    if (m_serverDatabases.isEmpty())
+        return;
+    try {
+        Database admin(QStringLiteral("testadmin"));
+        admin.open(adminUrl());
+        for (const QString &name : m_serverDatabases)
+            runDirect(admin, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    } catch (...) {
+        // The server and its databases go when the test run ends.
+    }
+}
+
+QString TestDb::path() const
+{
+    return m_location;
+}
+
 void TestDb::exec(const QString &sql, const QVariantList &values) const
 {
-    run(m_connection, sql, values);
+    run(*m_db, sql, values);
 }
 
 QVariant TestDb::scalar(const QString &sql, const QVariantList &values) const
 {
-    QSqlQuery q = run(m_connection, sql, values);
+    QSqlQuery q = run(*m_db, sql, values);
     return q.next() ? q.value(0) : QVariant();
+}
+
+void TestDb::refuse(const QString &table, const QString &event) const
+{
+    const QString name = QStringLiteral("refuse_%1_%2").arg(table, event.toLower());
+    if (!onServer()) {
+        exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                 .arg(name, event, table));
+        return;
+    }
+    exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS"
+                        " $$ BEGIN RAISE EXCEPTION 'refused'; END $$")
+             .arg(name));
+    exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
+             .arg(name, event, table));
 }
 
 void TestDb::fillSample() const

@@ -1,0 +1,51 @@
+#include "EngineFile.h"
+
+#include "Database.h"
+#include "SchemaSql.h"
+
+#include <QSqlQuery>
+
+QString FileEngine::schemaSql() const
+{
+    return QString::fromUtf8(kSchemaSql);
+}
+
+QStringList FileEngine::columns(const Database &db, const QString &table) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    QStringList names;
+    while (q.next())
+        names << q.value(1).toString();
+    return names;
+}
+
+QStringList FileEngine::tables(const Database &db) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString().toLower();
+    return names;
+}
+
+QVariant FileEngine::insertedKey(QSqlQuery &q) const
+{
+    return q.lastInsertId();
+}
+
+qint64 FileEngine::lastKey(const Database &db, const QString &table, const QString &) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = :t"),
+                          {{QStringLiteral("t"), table}});
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+void FileEngine::setLastKey(const Database &db, const QString &table, const QString &keyColumn, qint64 key) const
+{
+    // AUTOINCREMENT keeps its counter in sqlite_sequence; only ever raise it.
+    if (key <= lastKey(db, table, keyColumn))
+        return;
+    const QHash<QString, QVariant> params{{QStringLiteral("t"), table}, {QStringLiteral("k"), key}};
+    if (db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = :k WHERE name = :t"), params).numRowsAffected() == 0)
+        db.exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (:t, :k)"), params);
+}

@@ -1,0 +1,215 @@
+// projectsales-copy FROM TO: copies a whole catalogue between a db.mdb file
+// and a server database (either way, or file to file, server to server):
+// every table with its keys, pictures and exact money. The target must be
+// empty (a file that does not exist yet, a server database without the
+// tables, or one whose tables hold no rows); it is filled in one transaction
+// and checked row by row against the source before that is committed.
+
+#include "DataError.h"
+#include "Database.h"
+#include "Engine.h"
+
+#include <QCoreApplication>
+#include <QCommandLineParser>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+
+namespace {
+
+enum ExitCode { Ok = 0, Failed = 1, BadUsage = 2 };
+
+int fail(const QString &text, int code = Failed)
+{
+    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << text << Qt::endl;
+    return code;
+}
+
+// What a table holds, compared between the two engines: the same rows in key
+// order give the same digest whatever types each engine hands back.
+struct Content {
+    qint64 rows = 0;
+    QByteArray digest;
+};
+
+class Digest
+{
+public:
+    void addRow(const QSqlQuery &q, int columns)
+    {
+        for (int i = 0; i < columns; ++i) {
+            const QVariant v = q.value(i);
+            const QByteArray bytes = v.isNull() ? QByteArray()
+                : v.typeId() == QMetaType::QByteArray ? v.toByteArray()
+                                                      : v.toString().toUtf8();
+            m_hash.addData(v.isNull() ? "N" : v.typeId() == QMetaType::QByteArray ? "B" : "T");
+            m_hash.addData(QByteArray::number(bytes.size()) + ':');
+            m_hash.addData(bytes);
+        }
+        ++m_rows;
+    }
+    Content result() const { return {m_rows, m_hash.result()}; }
+
+private:
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    qint64 m_rows = 0;
+};
+
+QString selectAll(const Database &db, const QString &table, const QStringList &columns)
+{
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+        .arg(columns.join(QLatin1String(", ")), table, db.engine().rowIdColumn(db, table));
+}
+
+// The columns both sides have, in the source's order.
+QStringList sharedColumns(const Database &from, const Database &to, const QString &table)
+{
+    QStringList target;
+    for (const QString &c : to.engine().columns(to, table))
+        target << c.toLower();
+    QStringList shared;
+    for (const QString &c : from.engine().columns(from, table))
+        if (target.contains(c.toLower()))
+            shared << c;
+    if (shared.isEmpty())
+        throw DataError(QStringLiteral("table %1 is missing on one side").arg(table));
+    return shared;
+}
+
+Content copyTable(const Database &from, const Database &to, const CatalogueTable &table,
+                  const QStringList &columns)
+{
+    QStringList marks;
+    for (int i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery insert = to.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(table.name, columns.join(QLatin1String(", ")),
+                                           marks.join(QLatin1String(", "))));
+    QSqlQuery rows = from.exec(selectAll(from, table.name, columns));
+    Digest digest;
+    qint64 maxKey = 0;
+    const int keyIndex = table.key.isEmpty() ? -1 : int(columns.indexOf(table.key));
+    while (rows.next()) {
+        for (int i = 0; i < columns.size(); ++i)
+            insert.bindValue(i, rows.value(i));
+        if (!insert.exec())
+            throw DataError(QStringLiteral("%1: %2").arg(table.name, insert.lastError().text()));
+        digest.addRow(rows, int(columns.size()));
+        if (keyIndex >= 0)
+            maxKey = qMax(maxKey, rows.value(keyIndex).toLongLong());
+    }
+    // Keys handed out in the source and deleted since are not handed out again.
+    if (!table.key.isEmpty())
+        to.engine().setLastKey(to, table.name, table.key,
+                               qMax(maxKey, from.engine().lastKey(from, table.name, table.key)));
+    return digest.result();
+}
+
+Content readBack(const Database &db, const QString &table, const QStringList &columns)
+{
+    QSqlQuery rows = db.exec(selectAll(db, table, columns));
+    Digest digest;
+    while (rows.next())
+        digest.addRow(rows, int(columns.size()));
+    return digest.result();
+}
+
+void requireEmpty(const Database &db, const QString &shown)
+{
+    for (const CatalogueTable &t : catalogueTables()) {
+        if (!db.engine().hasTable(db, t.name))
+            throw DataError(QStringLiteral("%1 has no table %2; it is no catalogue").arg(shown, t.name));
+        QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM %1").arg(t.name));
+        if (q.next() && q.value(0).toLongLong() > 0)
+            throw DataError(QStringLiteral("%1 is not empty (table %2 has rows); refusing to copy into it")
+                                .arg(shown, t.name));
+    }
+}
+
+// A file that does not exist yet, or a server database without the tables,
+// gets the schema first.
+void prepareTarget(const QString &location)
+{
+    if (Engine::isServerUrl(location)) {
+        Database probe(QStringLiteral("probe"));
+        probe.open(location);
+        if (probe.engine().hasTable(probe, QStringLiteral("projects")))
+            return;
+        probe.close();
+    } else if (QFileInfo::exists(location)) {
+        return;
+    }
+    Database::create(location);
+}
+
+int copy(const QString &fromLocation, const QString &toLocation)
+{
+    QTextStream out(stdout);
+    Database from(QStringLiteral("from"));
+    Database to(QStringLiteral("to"));
+    from.open(fromLocation);
+    const QString shownFrom = from.engine().displayName(fromLocation);
+    for (const CatalogueTable &t : catalogueTables())
+        if (!from.engine().hasTable(from, t.name))
+            return fail(QStringLiteral("%1 has no table %2; it is no catalogue").arg(shownFrom, t.name));
+    const bool newFile = !Engine::isServerUrl(toLocation) && !QFileInfo::exists(toLocation);
+    prepareTarget(toLocation);
+    to.open(toLocation);
+    const QString shownTo = to.engine().displayName(toLocation);
+    try {
+        requireEmpty(to, shownTo);
+        to.transaction([&] {
+            for (const CatalogueTable &t : catalogueTables()) {
+                QStringList columns = sharedColumns(from, to, t.name);
+                // A row key of the server's own (configs) is handed out by the target.
+                if (t.key.isEmpty())
+                    columns.removeAll(to.engine().rowIdColumn(to, t.name));
+                const Content copied = copyTable(from, to, t, columns);
+                const Content stored = readBack(to, t.name, columns);
+                if (stored.rows != copied.rows || stored.digest != copied.digest)
+                    throw DataError(QStringLiteral("%1: %2 rows read, %3 rows stored differ; nothing was copied")
+                                        .arg(t.name).arg(copied.rows).arg(stored.rows));
+                out << t.name << ": " << copied.rows << " rows, verified" << Qt::endl;
+            }
+        });
+    } catch (...) {
+        to.close();
+        if (newFile)
+            QFile::remove(toLocation);
+        throw;
+    }
+    out << "Copied " << shownFrom << " to " << shownTo << Qt::endl;
+    return Ok;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("projectsales-copy"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Copies a whole projectsales catalogue between a database file and a PostgreSQL\n"
+        "database (postgresql://user@host:port/dbname). The target must be empty."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("The catalogue to copy."));
+    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The empty catalogue to fill."));
+    if (!parser.parse(app.arguments()))
+        return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText(), BadUsage);
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(Ok);
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty())
+        return fail(QStringLiteral("expected FROM and TO.\n") + parser.helpText(), BadUsage);
+    try {
+        return copy(args.at(0), args.at(1));
+    } catch (const DataError &e) {
+        return fail(e.text());
+    }
+}
