@@ -87,7 +87,8 @@ QVector<Row> TableDataset::fetch()
     QStringList columns;
     for (const Field *f : read)
         columns << f->name();
-    columns << rowId();
+    const QString id = rowId();
+    columns << id;
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1String(", ")), m_table);
     QHash<QString, QVariant> params;
     if (hasMaster()) {
