@@ -3,6 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench_catalogue [projects]
 // The generated catalogue (projects, ten sales each, a picture on every 50th)
 // is kept in the temporary folder and reused by later runs.
+#include "BenchScreenshot.h"
 #include "app/DBGrid.h"
 #include "data/Database.h"
 #include "data/UnitDM.h"
@@ -33,17 +34,6 @@ const char *const ProjectColumns = "project_id, cat_id, year_id, version_id, tov
                                    " project_begin, project_end, datetime_update, path_repository,"
                                    " isExports, isExportsDesc";
 
-QByteArray picture()
-{
-    QImage image(400, 315, QImage::Format_RGB888); // about 380 KB as a bitmap
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return bytes;
-}
-
 void run(QSqlQuery &q, const QVariantList &values)
 {
     for (int i = 0; i < values.size(); ++i)
@@ -69,7 +59,7 @@ void generate(const QString &path, int projects)
         for (int i = 1; i <= 6; ++i)
             q.exec(QStringLiteral("INSERT INTO ide (ide) VALUES ('Среда %1')").arg(i));
         const QStringList words = {"Бухгалтерия", "Ёлка", "склад", "Елена", "Учёт", "Shop", "игра", "Zeta"};
-        const QByteArray bmp = picture();
+        const QByteArray bmp = benchScreenshot();
         QSqlQuery project(c), sale(c);
         project.prepare("INSERT INTO projects (cat_id, year_id, version_id, tovName, price, description,"
                         " project_begin, isExports, isExportsDesc, screenshots) VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0, ?)");
