@@ -117,7 +117,7 @@ void Database::open(const QString &path)
     // large catalogue those pages stay in SQLite's own cache (64 MB at most,
     // taken as pages are read) instead of being read again from the system.
     exec(QStringLiteral("PRAGMA cache_size = -65536"));
-    m_dataVersion = dataVersion();
+    m_dataVersion = m_engine->dataVersion(*this).value_or(0);
 }
 
 void Database::close()
@@ -165,23 +165,14 @@ QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &par
     return q;
 }
 
-// Changes when another connection commits to the file; our own commits
-// leave it as it is.
-qint64 Database::dataVersion() const
-{
-    QSqlQuery q = exec(QStringLiteral("PRAGMA data_version"));
-    return q.next() ? q.value(0).toLongLong() : 0;
-}
-
 void Database::pollChanges()
 {
-    // The server has no data version; its changes are not looked for yet.
-    if (!isOpen() || m_engine->kind() != Engine::Kind::File)
+    if (!isOpen())
         return;
-    const qint64 version = dataVersion();
-    if (version == m_dataVersion)
+    const std::optional<qint64> version = m_engine->dataVersion(*this);
+    if (!version || *version == m_dataVersion)
         return;
-    m_dataVersion = version;
+    m_dataVersion = *version;
     reportChanges({});
 }
 

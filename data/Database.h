@@ -110,7 +110,6 @@ private:
     void begin();
     void commit();
     void rollback();
-    qint64 dataVersion() const;
 
     QString m_name;
     QString m_path;

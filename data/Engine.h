@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <optional>
 
 class DataError;
 class Database;
@@ -48,6 +49,9 @@ public:
     virtual void setLastKey(const Database &db, const QString &table, const QString &keyColumn,
                             qint64 key) const = 0;
 
+    // A number that changes when another connection commits; none where the
+    // engine can't tell so cheaply (the server).
+    virtual std::optional<qint64> dataVersion(const Database &) const { return std::nullopt; }
     // NULL-safe equality, for matching a row as it was read.
     virtual QString sameValueOperator() const { return QStringLiteral("IS"); }
     // Ends a select that checks a referenced row inside a write, so that the

@@ -49,3 +49,10 @@ void FileEngine::setLastKey(const Database &db, const QString &table, const QStr
     if (db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = :k WHERE name = :t"), params).numRowsAffected() == 0)
         db.exec(QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES (:t, :k)"), params);
 }
+
+// Our own commits leave it as it is.
+std::optional<qint64> FileEngine::dataVersion(const Database &db) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("PRAGMA data_version"));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
