@@ -165,8 +165,21 @@ QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &par
     return q;
 }
 
+void Database::setChangeHandler(ChangeHandler handler)
+{
+    m_changeHandler = std::move(handler);
+    if (m_engine && m_engine->kind() == Engine::Kind::Server)
+        listenForChanges();
+}
+
 void Database::pollChanges()
 {
+    if (!QSqlDatabase::contains(m_name))
+        return; // closed; a lost server connection is renewed by the look
+    if (m_engine->kind() == Engine::Kind::Server) {
+        pollServer();
+        return;
+    }
     if (!isOpen())
         return;
     const std::optional<qint64> version = m_engine->dataVersion(*this);

@@ -80,7 +80,7 @@ public:
     // Commits made through other connections reach the handler with the
     // tables they changed, or an empty list when the engine can't tell.
     using ChangeHandler = std::function<void(const QStringList &tables)>;
-    void setChangeHandler(ChangeHandler handler) { m_changeHandler = std::move(handler); }
+    void setChangeHandler(ChangeHandler handler);
     // Looks for such commits since the last look; cheap enough for a timer.
     // The file compares its data version; a server engine feeds
     // reportChanges() from its notifications instead.
@@ -91,7 +91,8 @@ public:
     QSqlQuery prepare(const QString &sql) const;
 
     // Change notifications of the server (LISTEN/NOTIFY): onNotify gets the
-    // payload of each notification on channel, also after a reconnect.
+    // payload of each notification on channel sent by other connections,
+    // also after a reconnect.
     // Returns false where the engine has none (the file).
     bool subscribe(const QString &channel, std::function<void(const QString &payload)> onNotify);
 
@@ -105,6 +106,10 @@ private:
     static void createOnServer(const QString &url);
     // A lost server connection is opened again by the next statement.
     void reconnectIfLost() const;
+    void announceChanges();
+    void listenForChanges();
+    void pollServer();
+    void runScript(const QString &script);
     DataError failure(const QSqlError &e) const;
 
     void begin();
@@ -119,5 +124,6 @@ private:
     ChangeHandler m_changeHandler;
     std::unique_ptr<Engine> m_engine;
     mutable bool m_lost = false;
+    mutable bool m_renewed = false;
     QHash<QString, std::function<void(const QString &)>> m_channels;
 };

@@ -4,6 +4,7 @@
 
 #include "DataError.h"
 #include "Engine.h"
+#include "SchemaSql.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -32,6 +33,7 @@ void Database::openServer(const QString &url)
                                            "(пакет libqt6sql6-psql)."),
                             DataError::Kind::Connection);
         m_engine->connect(db, url);
+        announceChanges();
     } catch (...) {
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
@@ -47,8 +49,44 @@ void Database::reconnectIfLost() const
     db.close();
     m_engine->connect(db, m_path);
     m_lost = false;
+    m_renewed = true;
     for (auto it = m_channels.constBegin(); it != m_channels.constEnd(); ++it)
         db.driver()->subscribeToNotification(it.key());
+}
+
+// A catalogue made before its tables told of their changes gets the
+// triggers that do; without the right to add them, the program still works
+// but sees other users' changes only after a restart.
+void Database::announceChanges()
+{
+    QSqlQuery q = exec(QStringLiteral("SELECT to_regclass('projects') IS NOT NULL"
+                                      " AND to_regproc('catalogue_changed') IS NULL"));
+    if (!q.next() || !q.value(0).toBool())
+        return;
+    try {
+        transaction([&] { runScript(QString::fromUtf8(kChangesPgSql)); });
+    } catch (const DataError &) {
+    }
+}
+
+void Database::listenForChanges()
+{
+    const QString channel = QStringLiteral("catalogue_changes");
+    if (!m_changeHandler || m_channels.contains(channel))
+        return;
+    subscribe(channel, [this](const QString &table) { reportChanges({table}); });
+}
+
+// Notifications stop unnoticed when the connection dies: a cheap statement
+// finds that out, and once it is renewed everything is read again, since
+// what was committed meanwhile was told to nobody.
+void Database::pollServer()
+{
+    exec(QStringLiteral("SELECT 1"));
+    if (!m_renewed)
+        return;
+    m_renewed = false;
+    reportChanges({});
 }
 
 bool Database::subscribe(const QString &channel, std::function<void(const QString &)> onNotify)
@@ -58,7 +96,11 @@ bool Database::subscribe(const QString &channel, std::function<void(const QStrin
         return false;
     if (m_channels.isEmpty())
         QObject::connect(driver, &QSqlDriver::notification, driver,
-                         [this](const QString &name, QSqlDriver::NotificationSource, const QVariant &payload) {
+                         [this](const QString &name, QSqlDriver::NotificationSource source,
+                                const QVariant &payload) {
+                             // The program knows its own commits already.
+                             if (source == QSqlDriver::SelfSource)
+                                 return;
                              const auto it = m_channels.constFind(name);
                              if (it != m_channels.constEnd())
                                  (*it)(payload.toString());
@@ -76,11 +118,14 @@ void Database::createOnServer(const QString &url)
             throw DataError(QStringLiteral("В базе данных \"%1\" уже есть таблицы программы (\"%2\").")
                                 .arg(db.engine().displayName(url), t.name));
     // The schema is made whole or not at all: the server's DDL is transactional.
-    db.transaction([&] {
-        for (const QString &statement : splitStatements(db.engine().schemaSql())) {
-            QSqlQuery q(db.connection()); // DDL is not prepared on the server
-            if (!q.exec(statement))
-                throw db.failure(q.lastError());
-        }
-    });
+    db.transaction([&] { db.runScript(db.engine().schemaSql()); });
+}
+
+void Database::runScript(const QString &script)
+{
+    for (const QString &statement : splitStatements(script)) {
+        QSqlQuery q(connection()); // DDL is not prepared on the server
+        if (!q.exec(statement))
+            throw failure(q.lastError());
+    }
 }

@@ -55,9 +55,24 @@ QStringList splitStatements(const QString &script)
     for (const QString &line : script.split(QLatin1Char('\n')))
         if (!line.trimmed().startsWith(QLatin1String("--")))
             text += line + QLatin1Char('\n');
+    // A function's body between $$ marks keeps its own semicolons.
     QStringList statements;
-    for (const QString &s : text.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        if (!s.trimmed().isEmpty())
-            statements << s.trimmed();
+    QString current;
+    bool inBody = false;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('$') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('$')) {
+            inBody = !inBody;
+            current += QLatin1String("$$");
+            ++i;
+        } else if (text.at(i) == QLatin1Char(';') && !inBody) {
+            if (!current.trimmed().isEmpty())
+                statements << current.trimmed();
+            current.clear();
+        } else {
+            current += text.at(i);
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
     return statements;
 }

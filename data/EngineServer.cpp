@@ -113,7 +113,7 @@ ServerEngine::ServerEngine()
 
 QString ServerEngine::schemaSql() const
 {
-    return QString::fromUtf8(kSchemaPgSql);
+    return QString::fromUtf8(kSchemaPgSql) + QString::fromUtf8(kChangesPgSql);
 }
 
 QString ServerEngine::dialect(const QString &sql) const
