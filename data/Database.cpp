@@ -220,7 +220,10 @@ void Database::commit()
 
 DataError Database::failure(const QSqlError &e) const
 {
-    if (!m_engine->isConnectionLost(e))
+    // The server's driver closes a connection whose socket it saw die; its
+    // statements then fail without a word of the server's.
+    const bool closed = m_engine->kind() == Engine::Kind::Server && !connection().isOpen();
+    if (!closed && !m_engine->isConnectionLost(e))
         return m_engine->translate(e);
     m_lost = true;
     return DataError(QStringLiteral("Потеряна связь с сервером базы данных; действие не выполнено. "
