@@ -10,10 +10,21 @@
 namespace {
 constexpr int IndicatorWidth = 14;
 constexpr int CellPadding = 4;
+
+// The row indicator column is as wide as it is told. Qt would otherwise
+// measure the text of up to 200 rows after every change of the rows, only
+// for the fixed width to win.
+class IndicatorHeader : public QHeaderView
+{
+public:
+    explicit IndicatorHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {}
+    QSize sizeHint() const override { return {IndicatorWidth, defaultSectionSize()}; }
+};
 } // namespace
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(this))
 {
+    setVerticalHeader(new IndicatorHeader(this));
     setModel(m_model);
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);

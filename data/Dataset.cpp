@@ -577,6 +577,10 @@ void Dataset::applySort(QVector<int> &rows) const
     if (m_sortField < 0)
         return;
     const Field *f = m_fields[m_sortField].get();
+    if (isCached(f) && m_caches->sortsPart(f, rows.size())) {
+        m_caches->sortPart(f, rows, m_sortDesc);
+        return;
+    }
     SortKeys computed;
     if (!isCached(f)) {
         QVector<QVariant> values(m_rows.size());

@@ -175,6 +175,15 @@ public:
 
     void select(const FilterSource &source, QVector<int> &rows) const override
     {
+        if (const QVector<int> *indexed = indexedRows(source)) {
+            // The index names every row that holds the value and no other.
+            rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                      [indexed](int r) {
+                                          return !std::binary_search(indexed->begin(), indexed->end(), r);
+                                      }),
+                       rows.end());
+            return;
+        }
         const FoldedColumn *text = m_useContains && !m_isNull ? source.folded(m_field) : nullptr;
         if (!text) {
             FilterExpression::select(source, rows);
@@ -188,16 +197,24 @@ public:
 
     std::optional<QVector<int>> candidates(const FilterSource &source) const override
     {
-        const bool whole = m_field->type() == FieldType::AutoInc || m_field->type() == FieldType::Integer;
-        if (m_isNull || m_op != Op::Eq || !whole)
-            return std::nullopt;
-        if (m_number % Money::Scale != 0)
-            return QVector<int>(); // a whole-number column holds no fraction
-        const QVector<int> *rows = source.rowsEqualTo(m_field, m_number / Money::Scale);
+        const QVector<int> *rows = indexedRows(source);
         return rows ? std::optional<QVector<int>>(*rows) : std::nullopt;
     }
 
 private:
+    // The rows, ascending, that an index tells hold the constant; null when
+    // no index answers this comparison.
+    const QVector<int> *indexedRows(const FilterSource &source) const
+    {
+        const bool whole = m_field->type() == FieldType::AutoInc || m_field->type() == FieldType::Integer;
+        if (m_isNull || m_op != Op::Eq || !whole)
+            return nullptr;
+        static const QVector<int> none;
+        if (m_number % Money::Scale != 0)
+            return &none; // a whole-number column holds no fraction
+        return source.rowsEqualTo(m_field, m_number / Money::Scale);
+    }
+
     qint64 units(const QVariant &v) const
     {
         if (m_field->type() == FieldType::Money)

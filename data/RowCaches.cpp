@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <numeric>
+#include <optional>
 
 const QCollator &textCollator()
 {
@@ -47,21 +48,20 @@ qint64 numberKey(const QVariant &v, FieldType type)
 }
 
 // Ranks texts in collated order: equal texts share a rank, empty values get
-// EmptyKey. order receives the non-empty items in that order.
-SortKeys rankTexts(int count, const std::function<QVariant(int)> &valueAt, QVector<int> *order)
+// EmptyKey. keyOf gives an item's collation key, nothing for an empty value.
+// order receives the non-empty items in that order.
+SortKeys rankTexts(int count, const std::function<std::optional<QCollatorSortKey>(int)> &keyOf,
+                   QVector<int> *order)
 {
-    const QCollator &collator = textCollator();
     struct Keyed {
         QCollatorSortKey key;
         int item;
     };
     std::vector<Keyed> keyed; // sorted by value, not through indexes: fewer cache misses
     keyed.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const QVariant v = valueAt(i);
-        if (!isEmptyValue(v))
-            keyed.push_back({collator.sortKey(v.toString()), i});
-    }
+    for (int i = 0; i < count; ++i)
+        if (std::optional<QCollatorSortKey> key = keyOf(i))
+            keyed.push_back({std::move(*key), i});
     // Equal texts share a rank, so their order among themselves does not matter.
     std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) { return a.key.compare(b.key) < 0; });
     SortKeys ranks(count, EmptyKey);
@@ -78,12 +78,19 @@ SortKeys rankTexts(int count, const std::function<QVariant(int)> &valueAt, QVect
     return ranks;
 }
 
+std::optional<QCollatorSortKey> collationKey(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return std::nullopt;
+    return textCollator().sortKey(v.toString());
+}
+
 } // namespace
 
 SortKeys sortKeysOf(const QVector<QVariant> &values, const Field *field)
 {
     if (isRanked(field))
-        return rankTexts(values.size(), [&values](int i) { return values[i]; }, nullptr);
+        return rankTexts(values.size(), [&values](int i) { return collationKey(values[i]); }, nullptr);
     SortKeys keys(values.size());
     for (int i = 0; i < values.size(); ++i)
         keys[i] = numberKey(values[i], field->type());
@@ -119,6 +126,9 @@ struct RowCaches::Column {
     const Field *field = nullptr;
     bool hasKeys = false;
     SortKeys keys;
+    // Collation keys of the rows a partial sort needed, until the ranks of
+    // every row are worked out; empty or one slot per row.
+    std::vector<std::optional<QCollatorSortKey>> rowKeys;
     QVector<int> byRank; // ranked columns: the rows with a value, in collated order
     bool hasFolded = false;
     FoldedColumn folded;
@@ -172,7 +182,11 @@ const SortKeys &RowCaches::sortKeys(const Field *field)
     if (!c.hasKeys) {
         const int fi = field->index();
         if (isRanked(field)) {
-            c.keys = rankTexts(m_rows.size(), [this, fi](int i) { return m_rows[i][fi]; }, &c.byRank);
+            const auto keyOf = [this, &c, fi](int i) {
+                return i < int(c.rowKeys.size()) && c.rowKeys[i] ? c.rowKeys[i] : collationKey(m_rows[i][fi]);
+            };
+            c.keys = rankTexts(m_rows.size(), keyOf, &c.byRank);
+            c.rowKeys = {}; // the ranks order every row now
         } else {
             c.keys.resize(m_rows.size());
             for (int i = 0; i < m_rows.size(); ++i)
@@ -181,6 +195,32 @@ const SortKeys &RowCaches::sortKeys(const Field *field)
         c.hasKeys = true;
     }
     return c.keys;
+}
+
+bool RowCaches::sortsPart(const Field *field, int rowCount) const
+{
+    const auto it = m_columns.constFind(field->index());
+    const bool ranked = it != m_columns.constEnd() && (*it)->hasKeys;
+    return isRanked(field) && !ranked && qint64(rowCount) * 4 <= m_rows.size();
+}
+
+void RowCaches::sortPart(const Field *field, QVector<int> &rows, bool descending)
+{
+    Column &c = column(field);
+    const int fi = field->index();
+    c.rowKeys.resize(m_rows.size());
+    for (int r : std::as_const(rows))
+        if (!c.rowKeys[r])
+            c.rowKeys[r] = collationKey(m_rows[r][fi]);
+    // Empty values first, as their ranks would put them.
+    const auto less = [&c](int a, int b) {
+        const auto &x = c.rowKeys[a], &y = c.rowKeys[b];
+        return x && y ? x->compare(*y) < 0 : !x && y;
+    };
+    if (descending)
+        std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+    else
+        std::stable_sort(rows.begin(), rows.end(), less);
 }
 
 const FoldedColumn &RowCaches::folded(const Field *field)
@@ -222,6 +262,12 @@ void RowCaches::rowStored(int row, bool appended)
                 c.folded.append(foldedText(c.field, v), isEmptyValue(v));
             else
                 c.folded.replace(row, foldedText(c.field, v), isEmptyValue(v));
+        }
+        if (!c.rowKeys.empty()) {
+            if (appended)
+                c.rowKeys.emplace_back();
+            else
+                c.rowKeys[row].reset();
         }
         if (!c.hasKeys)
             continue;
@@ -271,6 +317,8 @@ void RowCaches::rowRemoved(int row)
         Column &c = *entry;
         if (c.hasFolded)
             c.folded.remove(row);
+        if (!c.rowKeys.empty())
+            c.rowKeys.erase(c.rowKeys.begin() + row);
         if (!c.hasKeys)
             continue;
         if (c.hasIndex) {

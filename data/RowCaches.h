@@ -59,6 +59,13 @@ public:
     void rowRemoved(int row);                // rows[row] was removed
 
     const SortKeys &sortKeys(const Field *field);
+    // Whether rowCount rows of a text column are better put in order by the
+    // collation keys of those rows alone: the ranks of every row are not
+    // worked out yet and the part is small.
+    bool sortsPart(const Field *field, int rowCount) const;
+    // Stable, empty values first (last when descending), keeping each row's
+    // key for later sorts until the rows change.
+    void sortPart(const Field *field, QVector<int> &rows, bool descending);
     const FoldedColumn &folded(const Field *field);
     // The rows, ascending, whose field holds value; empty values are not held.
     const QVector<int> &rowsEqualTo(const Field *field, qint64 value);

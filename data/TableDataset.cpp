@@ -4,6 +4,7 @@
 #include "Engine.h"
 #include "SqlValues.h"
 
+#include <QDate>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -33,6 +34,66 @@ QVariant asRead(const QVariant &value)
     if (!value.isNull() && value.typeId() == QMetaType::QByteArray && value.toByteArray().isNull())
         return QByteArray("");
     return value;
+}
+
+// "yyyy-MM-dd" as a date; nothing for any other text.
+std::optional<QDate> plainIsoDate(const QString &text)
+{
+    if (text.size() != 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-'))
+        return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    int part = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (i == 4 || i == 7) {
+            ++part;
+            continue;
+        }
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        parts[part] = parts[part] * 10 + (c - u'0');
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+// What SqlValues::fromSql gives, without converting again a value the driver
+// read in that form already: on a large snapshot the conversions cost as
+// much as a good part of the reading.
+QVariant snapshotValue(FieldType type, const QVariant &stored)
+{
+    if (stored.isNull())
+        return {};
+    const int id = stored.typeId();
+    switch (type) {
+    case FieldType::Text:
+    case FieldType::Memo:
+        if (id == QMetaType::QString)
+            return stored;
+        break;
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        if (id == QMetaType::LongLong)
+            return int(stored.toLongLong());
+        break;
+    case FieldType::Money:
+        if (id == QMetaType::LongLong)
+            return stored;
+        break;
+    case FieldType::Boolean:
+        if (id == QMetaType::LongLong)
+            return stored.toLongLong() != 0;
+        break;
+    case FieldType::DateTime:
+        if (id == QMetaType::QString) {
+            if (const std::optional<QDate> date = plainIsoDate(stored.toString()))
+                return *date;
+        }
+        break;
+    default:
+        break;
+    }
+    return SqlValues::fromSql(type, stored);
 }
 
 } // namespace
@@ -102,7 +163,7 @@ QVector<Row> TableDataset::fetch()
     while (q.next()) {
         Row row(fieldCount() + 1);
         for (int i = 0; i < read.size(); ++i)
-            row[read[i]->index()] = SqlValues::fromSql(read[i]->type(), q.value(i));
+            row[read[i]->index()] = snapshotValue(read[i]->type(), q.value(i));
         row[rowIdSlot()] = q.value(read.size());
         rows.append(std::move(row));
     }

@@ -253,8 +253,12 @@ void TfrmMain::changeEvent(QEvent *event)
 
 void TfrmMain::FormShow()
 {
-    mnuSortTovNameClick(mnuSortTovName);
+    // Filtered before it is ordered, so the names put in order at start are
+    // one category's, not the whole catalogue's; the list then starts at its
+    // first project, as after a sort followed by a filter.
     filterCategory();
+    mnuSortTovNameClick(mnuSortTovName);
+    Dm->tblProject->first();
     setWidthFromScreen();
 }
 
@@ -278,10 +282,13 @@ void TfrmMain::filterCategory()
     const int catId = Dm->tblCategorycat_id->asInteger();
     const int recNo = categories->recNo();
 
+    // One change of the visible rows: a filter already on takes the new
+    // text at once; switching it off first would show the whole catalogue
+    // in between.
     Dataset *projects = Dm->tblProject;
-    projects->setFiltered(false);
     projects->setFilter(QStringLiteral("cat_id='%1'").arg(catId));
-    projects->setFiltered(true);
+    if (!projects->isFiltered())
+        projects->setFiltered(true);
 
     categories->setRecNo(recNo);
 }

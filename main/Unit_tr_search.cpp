@@ -93,12 +93,15 @@ void TfrmMain::BtnSearchClick(QObject *)
     const QString expression = searchExpression(*this);
     const int categoryRecNo = Dm->tblCategory->recNo();
     Dataset *projects = Dm->tblProject;
-    projects->setFiltered(false);
-    if (expression.isEmpty())
+    if (expression.isEmpty()) {
+        projects->setFiltered(false);
         return; // every project of every category
-    projects->setFilter(expression);
+    }
     try {
-        projects->setFiltered(true);
+        // A filter already on takes the new text at once: one change of the list.
+        projects->setFilter(expression);
+        if (!projects->isFiltered())
+            projects->setFiltered(true);
     } catch (const DataError &error) {
         // The filter stays off: the list shows every project.
         showStandardError(this, error.text());
