@@ -194,9 +194,39 @@ private slots:
         QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Авансы", "Зарплата"}));
         QCOMPARE(show("tovName LIKE '%а%' AND cat_id<>'1'"), 0);
         QCOMPARE(show("tovName LIKE '%ф%' OR project_id='2'"), 2);
+        QCOMPARE(show("cat_id='2' OR tovName LIKE '%аванс%'"), 3);
         QCOMPARE(show("cat_id='1.5'"), 0);
         p->setFiltered(false);
         QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Авансы", "Гольф", "Зарплата", "Тетрис"}));
+    }
+
+    // One category's names are put in order by themselves before the whole
+    // list ever is; that order agrees with the whole list's, after a rename too.
+    void aCategoryOrderedAloneAgreesWithTheWholeList()
+    {
+        for (int i = 0; i < 20; ++i)
+            db->exec("INSERT INTO projects (cat_id, tovName) VALUES (1, ?)", {QStringLiteral("Запас %1").arg(i)});
+        for (const char *name : {"Проект 10", "ёж", "Ежи", "Проект 9", "Ёлка"})
+            db->exec("INSERT INTO projects (cat_id, tovName) VALUES (3, ?)", {QString::fromUtf8(name)});
+        db->closeDm();
+        dm = db->openDm();
+        Dataset *p = dm->tblProject;
+        p->setFilter("cat_id='3'");
+        p->setFiltered(true);
+        p->setSort("tovName DESC");
+        QCOMPARE(names(p, dm->tblProjecttovName), QStringList({"Проект 10", "Проект 9", "Ёлка", "Ежи", "ёж"}));
+        p->setSort("tovName");
+        QVERIFY(p->locate("tovName", "Ежи"));
+        p->edit();
+        dm->tblProjecttovName->setAsString("Проект 11");
+        p->post();
+        const QStringList sorted = {"ёж", "Ёлка", "Проект 9", "Проект 10", "Проект 11"};
+        QCOMPARE(names(p, dm->tblProjecttovName), sorted);
+        p->setFiltered(false); // the whole list: every name takes its rank
+        QCOMPARE(p->recordCount(), 29);
+        p->setFilter("cat_id='3'");
+        p->setFiltered(true);
+        QCOMPARE(names(p, dm->tblProjecttovName), sorted);
     }
 
     void aFilterThatDoesNotParseStaysOff()

@@ -316,9 +316,12 @@ void TestMainWindow::clickOnCurrentCategoryReplacesSearch()
     QCOMPARE(projects->recNo(), 1);
     QCOMPARE(Dm->tblCategory->recNo(), 1);
 
+    // The list changes once: never to the whole catalogue in between.
+    const QSignalSpy resets(frmMain->gridAuto->model(), &QAbstractItemModel::modelReset);
     clickRow(frmMain->gridCatalog, 1);
     QCOMPARE(projectNames(), QStringList({"Тетрис"}));
     QCOMPARE(Dm->tblCategory->recNo(), 2);
+    QCOMPARE(resets.count(), 1);
 }
 
 void TestMainWindow::arrowKeysInCategoryGridKeepTheFilter()
