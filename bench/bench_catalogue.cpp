@@ -1,11 +1,15 @@
 // Times the program on a large catalogue against a plain scan of the same
 // rows, all in one run, so the ratios hold on a loaded machine. Not run by CTest:
-//   QT_QPA_PLATFORM=offscreen build/bench_catalogue [projects]
+//   QT_QPA_PLATFORM=offscreen build/bench_catalogue [projects] [--server URL]
 // The generated catalogue (projects, ten sales each, a picture on every 50th)
-// is kept in the temporary folder and reused by later runs.
+// is kept in the temporary folder and reused by later runs. With --server the
+// catalogue is a PostgreSQL database instead: URL names one that is empty (it
+// is filled) or that an earlier run filled, e.g. on the private test server:
+//   tools/test-server.sh sh -c 'build/bench_catalogue --server "$PROJECTSALES_TEST_PG"'
 #include "BenchScreenshot.h"
 #include "app/DBGrid.h"
 #include "data/Database.h"
+#include "data/Engine.h"
 #include "data/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "program/WindowSet.h"
@@ -13,6 +17,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,10 +27,12 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -39,44 +46,57 @@ void run(QSqlQuery &q, const QVariantList &values)
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values[i]);
     if (!q.exec())
-        qFatal("%s", qPrintable(q.lastQuery()));
+        qFatal("%s: %s", qPrintable(q.lastQuery()), qPrintable(q.lastError().text()));
 }
 
-void generate(const QString &path, int projects)
+// The same rows on either engine; keys count from 1 in a new catalogue.
+void generate(const QString &location, int projects)
 {
-    Database::create(path);
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
-        c.setDatabaseName(path);
-        c.open();
-        QSqlQuery q(c);
-        q.exec("PRAGMA synchronous = OFF");
-        q.exec("BEGIN");
-        for (int i = 1; i <= 20; ++i)
-            q.exec(QStringLiteral("INSERT INTO category (catName) VALUES ('Категория %1')").arg(i));
-        for (int y = 2000; y < 2014; ++y)
-            q.exec(QStringLiteral("INSERT INTO years (name) VALUES ('%1')").arg(y));
-        for (int i = 1; i <= 6; ++i)
-            q.exec(QStringLiteral("INSERT INTO ide (ide) VALUES ('Среда %1')").arg(i));
-        const QStringList words = {"Бухгалтерия", "Ёлка", "склад", "Елена", "Учёт", "Shop", "игра", "Zeta"};
-        const QByteArray bmp = benchScreenshot();
-        QSqlQuery project(c), sale(c);
-        project.prepare("INSERT INTO projects (cat_id, year_id, version_id, tovName, price, description,"
-                        " project_begin, isExports, isExportsDesc, screenshots) VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0, ?)");
-        sale.prepare("INSERT INTO orders (project_id, date_orders, summ, comments) VALUES (?, ?, ?, ?)");
-        const QDate start(2010, 1, 1);
-        for (int i = 1; i <= projects; ++i) {
-            const int n = (i * 7919) % 1000003;
-            run(project, {1 + i % 20, 1 + i % 14, 1 + i % 6, QStringLiteral("%1 проект %2").arg(words[i % 8]).arg(n),
-                          qlonglong(i % 5000) * 10000 + 5000, QStringLiteral("Описание проекта номер %1").arg(i),
-                          start.addDays(i % 1500).toString(Qt::ISODate), i % 50 == 0 ? QVariant(bmp) : QVariant()});
-            for (int s = 0; s < 10; ++s)
-                run(sale, {i, start.addDays((i + s * 37) % 1500).toString(Qt::ISODate), qlonglong(s + 1) * 1000000,
-                           s % 3 ? QVariant() : QVariant(QStringLiteral("Продажа"))});
-        }
-        q.exec("COMMIT");
+    Database::create(location);
+    Database db(QStringLiteral("gen"));
+    db.open(location);
+    const auto statement = [&db](const char *sql) {
+        QSqlQuery q(db.connection());
+        if (!q.prepare(db.engine().dialect(QString::fromUtf8(sql))))
+            qFatal("%s: %s", sql, qPrintable(q.lastError().text()));
+        return q;
+    };
+    if (!Engine::isServerUrl(location))
+        QSqlQuery(db.connection()).exec(QStringLiteral("PRAGMA synchronous = OFF"));
+    db.connection().transaction();
+    QSqlQuery category = statement("INSERT INTO category (catName) VALUES (?)");
+    for (int i = 1; i <= 20; ++i)
+        run(category, {QStringLiteral("Категория %1").arg(i)});
+    QSqlQuery year = statement("INSERT INTO years (name) VALUES (?)");
+    for (int y = 2000; y < 2014; ++y)
+        run(year, {QString::number(y)});
+    QSqlQuery ide = statement("INSERT INTO ide (ide) VALUES (?)");
+    for (int i = 1; i <= 6; ++i)
+        run(ide, {QStringLiteral("Среда %1").arg(i)});
+    const QStringList words = {"Бухгалтерия", "Ёлка", "склад", "Елена", "Учёт", "Shop", "игра", "Zeta"};
+    const QByteArray bmp = benchScreenshot();
+    QSqlQuery project = statement("INSERT INTO projects (cat_id, year_id, version_id, tovName, price, description,"
+                                  " project_begin, isExports, isExportsDesc, screenshots)"
+                                  " VALUES (?, ?, ?, ?, ?, ?, ?, 1, 0, ?)");
+    // A project's ten sales in one statement: a server answers each one.
+    QSqlQuery sales = statement("INSERT INTO orders (project_id, date_orders, summ, comments) VALUES"
+                                " (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?),"
+                                " (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?), (?, ?, ?, ?)");
+    const QDate start(2010, 1, 1);
+    for (int i = 1; i <= projects; ++i) {
+        const int n = (i * 7919) % 1000003;
+        run(project, {1 + i % 20, 1 + i % 14, 1 + i % 6, QStringLiteral("%1 проект %2").arg(words[i % 8]).arg(n),
+                      qlonglong(i % 5000) * 10000 + 5000, QStringLiteral("Описание проекта номер %1").arg(i),
+                      start.addDays(i % 1500).toString(Qt::ISODate),
+                      i % 50 == 0 ? QVariant(bmp) : QVariant(QMetaType(QMetaType::QByteArray))});
+        QVariantList values;
+        for (int s = 0; s < 10; ++s)
+            values << i << start.addDays((i + s * 37) % 1500).toString(Qt::ISODate) << qlonglong(s + 1) * 1000000
+                   << (s % 3 ? QVariant(QMetaType(QMetaType::QString)) : QVariant(QStringLiteral("Продажа")));
+        run(sales, values);
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("gen"));
+    if (!db.connection().commit())
+        qFatal("commit: %s", qPrintable(db.connection().lastError().text()));
 }
 
 template <typename Fn> double ms(Fn fn)
@@ -100,17 +120,26 @@ double median(int runs, const std::function<void()> &action, const std::function
     return times[times.size() / 2];
 }
 
-double plainScan(const QString &path)
+double plainScan(const QString &location)
 {
     double t = 0;
     {
-        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("scan"));
-        c.setDatabaseName(path);
-        c.open();
-        const auto scan = [&c] {
+        const bool server = Engine::isServerUrl(location);
+        QSqlDatabase c = QSqlDatabase::addDatabase(server ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                                   QStringLiteral("scan"));
+        const std::unique_ptr<Engine> engine = Engine::forLocation(location);
+        if (server) {
+            engine->connect(c, location);
+        } else {
+            c.setDatabaseName(location);
+            c.open();
+        }
+        const QString sql = engine->dialect(QStringLiteral("SELECT %1 FROM projects ORDER BY %2")
+                                                .arg(ProjectColumns, server ? "project_id" : "rowid"));
+        const auto scan = [&c, &sql] {
             QSqlQuery q(c);
             q.setForwardOnly(true);
-            q.exec(QStringLiteral("SELECT %1 FROM projects ORDER BY rowid").arg(ProjectColumns));
+            q.exec(sql);
             const int columns = q.record().count();
             while (q.next())
                 for (int i = 0; i < columns; ++i)
@@ -135,7 +164,7 @@ double peakMegabytes()
 
 void repaintProjects() { frmMain->gridAuto->viewport()->repaint(); }
 
-int measure(const QString &path, int projects)
+int measure(const QString &path, int projects, const QString &engineName)
 {
     RecordingSeams seams;
     const double scan = plainScan(path);
@@ -183,7 +212,8 @@ int measure(const QString &path, int projects)
     const double grid = median(21, repaintProjects);
     const double peak = peakMegabytes();
 
-    std::printf("catalogue of %d projects, %d found by the search; ms are medians\n", projects, found);
+    std::printf("catalogue of %d projects (%s), %d found by the search; ms are medians\n", projects,
+                qPrintable(engineName), found);
     std::printf("%-34s %9s %9s %9s  %s\n", "figure", "ms", "ratio", "target", "");
     bool allOk = true;
     const auto line = [&](const char *name, double value, double target) {
@@ -209,22 +239,65 @@ int measure(const QString &path, int projects)
     return allOk && small ? 0 : 1;
 }
 
+// Whether the server database holds the catalogue already; empty ones are
+// filled, anything else is refused.
+bool serverHolds(const QString &url, int projects)
+{
+    Database db(QStringLiteral("probe"));
+    db.open(url);
+    if (db.tables().isEmpty())
+        return false;
+    QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM projects"));
+    if (!q.next() || q.value(0).toInt() != projects)
+        qFatal("%s holds tables but not the catalogue of %d projects: give an empty database", qPrintable(url),
+               projects);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const int projects = argc > 1 ? atoi(argv[1]) : 100000;
-    const QString path = QDir::temp().filePath(QStringLiteral("projectsales-bench-%1-v1.mdb").arg(projects));
-    if (!QFile::exists(path)) {
-        const QString partial = path + QStringLiteral(".part");
-        QFile::remove(partial);
-        std::printf("generating %s ...\n", qPrintable(path));
-        std::fflush(stdout);
-        generate(partial, projects);
-        QFile::rename(partial, path);
-        // Measure in a fresh process, so the peak memory is the program's alone.
-        return QProcess::execute(QCoreApplication::applicationFilePath(), {QString::number(projects)});
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("projects"), QStringLiteral("projects in the catalogue (100000)"));
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+                                          QStringLiteral("a PostgreSQL database (postgresql://...) instead of a file"),
+                                          QStringLiteral("url"));
+    parser.addOption(serverOption);
+    parser.process(app);
+    const int projects = parser.positionalArguments().value(0, QStringLiteral("100000")).toInt();
+    if (projects < 1)
+        parser.showHelp(2);
+    const QString server = parser.value(serverOption);
+    QString location = server;
+    bool fresh = false;
+    try {
+        if (!server.isEmpty()) {
+            if (!Engine::isServerUrl(server))
+                qFatal("--server takes a postgresql:// URL");
+            if ((fresh = !serverHolds(server, projects))) {
+                std::printf("generating the catalogue on the server ...\n");
+                std::fflush(stdout);
+                generate(server, projects);
+            }
+        } else {
+            location = QDir::temp().filePath(QStringLiteral("projectsales-bench-%1-v1.mdb").arg(projects));
+            if ((fresh = !QFile::exists(location))) {
+                const QString partial = location + QStringLiteral(".part");
+                QFile::remove(partial);
+                std::printf("generating %s ...\n", qPrintable(location));
+                std::fflush(stdout);
+                generate(partial, projects);
+                QFile::rename(partial, location);
+            }
+        }
+    } catch (const DataError &e) {
+        qFatal("%s", qPrintable(e.text()));
     }
-    return measure(path, projects);
+    // Measure in a fresh process, so the peak memory is the program's alone.
+    if (fresh)
+        return QProcess::execute(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
+    return measure(location, projects, server.isEmpty() ? QStringLiteral("file") : QStringLiteral("server"));
 }
