@@ -40,6 +40,8 @@ bool isRanked(const Field *f)
 
 qint64 numberKey(const QVariant &v, FieldType type)
 {
+    if (v.typeId() == QMetaType::Int && !v.isNull()) // keys as the snapshot holds them: no conversion
+        return v.toInt();
     if (isEmptyValue(v))
         return EmptyKey;
     if (type == FieldType::DateTime)
