@@ -73,6 +73,8 @@ QVariant snapshotValue(FieldType type, const QVariant &stored)
         break;
     case FieldType::AutoInc:
     case FieldType::Integer:
+        if (id == QMetaType::Int)
+            return stored;
         if (id == QMetaType::LongLong)
             return int(stored.toLongLong());
         break;
@@ -81,6 +83,8 @@ QVariant snapshotValue(FieldType type, const QVariant &stored)
             return stored;
         break;
     case FieldType::Boolean:
+        if (id == QMetaType::Int)
+            return stored.toInt() != 0;
         if (id == QMetaType::LongLong)
             return stored.toLongLong() != 0;
         break;
