@@ -44,6 +44,10 @@ public:
     // with the database's text on failure.
     QSqlQuery exec(const QString &sql, const QHash<QString, QVariant> &params = {}) const;
 
+    // Runs the statements of a script as written, unprepared (a server
+    // prepares no DDL); throws DataError at the first that fails.
+    void runScript(const QString &script);
+
     // Runs fn inside one transaction: all of it is stored or none. A failed
     // commit is rolled back too, so the connection never stays inside it.
     // Called inside another, fn joins the outer transaction.
@@ -109,7 +113,6 @@ private:
     void announceChanges();
     void listenForChanges();
     void pollServer();
-    void runScript(const QString &script);
     DataError failure(const QSqlError &e) const;
 
     void begin();

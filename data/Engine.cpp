@@ -49,28 +49,66 @@ const QVector<CatalogueTable> &catalogueTables()
     return tables;
 }
 
+namespace {
+
+// A dollar-quoted body of the server ($$ ... $$ or $tag$ ... $tag$) at i, or none.
+QString dollarTag(const QString &script, qsizetype i)
+{
+    static const QRegularExpression tag(QStringLiteral("\\$([A-Za-z_][A-Za-z0-9_]*)?\\$"));
+    const QRegularExpressionMatch m = tag.match(script, i, QRegularExpression::NormalMatch,
+                                                QRegularExpression::AnchorAtOffsetMatchOption);
+    return m.hasMatch() ? m.captured(0) : QString();
+}
+
+} // namespace
+
+// A ';' ends a statement except inside quotes, comments, a server's dollar-quoted
+// function body, and the BEGIN ... END of a file's trigger (whose CASE ... END
+// are counted too, as they end in the same word).
 QStringList splitStatements(const QString &script)
 {
-    QString text;
-    for (const QString &line : script.split(QLatin1Char('\n')))
-        if (!line.trimmed().startsWith(QLatin1String("--")))
-            text += line + QLatin1Char('\n');
-    // A function's body between $$ marks keeps its own semicolons.
     QStringList statements;
     QString current;
-    bool inBody = false;
-    for (int i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('$') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('$')) {
-            inBody = !inBody;
-            current += QLatin1String("$$");
-            ++i;
-        } else if (text.at(i) == QLatin1Char(';') && !inBody) {
+    QStringList leadingWords;
+    int depth = 0;
+    const qsizetype n = script.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = script.at(i);
+        if (c == QLatin1Char('-') && i + 1 < n && script.at(i + 1) == QLatin1Char('-')) {
+            i = script.indexOf(QLatin1Char('\n'), i);
+            i = i < 0 ? n : i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            end = script.indexOf(c, i + 1);
+            end = end < 0 ? n : end + 1;
+        } else if (c == QLatin1Char('$') && !dollarTag(script, i).isEmpty()) {
+            const QString tag = dollarTag(script, i);
+            end = script.indexOf(tag, i + tag.size());
+            end = end < 0 ? n : end + tag.size();
+        } else if (c.isLetter() || c == QLatin1Char('_')) {
+            while (end < n && (script.at(end).isLetterOrNumber() || script.at(end) == QLatin1Char('_')))
+                ++end;
+            const QString word = script.mid(i, end - i).toUpper();
+            if (leadingWords.size() < 4)
+                leadingWords << word;
+            const bool trigger = leadingWords.value(0) == QLatin1String("CREATE")
+                && leadingWords.mid(1).contains(QLatin1String("TRIGGER"));
+            if (trigger && (word == QLatin1String("BEGIN") || word == QLatin1String("CASE")))
+                ++depth;
+            else if (trigger && word == QLatin1String("END") && depth > 0)
+                --depth;
+        } else if (c == QLatin1Char(';') && depth == 0) {
             if (!current.trimmed().isEmpty())
                 statements << current.trimmed();
             current.clear();
-        } else {
-            current += text.at(i);
+            leadingWords.clear();
+            ++i;
+            continue;
         }
+        current += QStringView(script).mid(i, end - i);
+        i = end;
     }
     if (!current.trimmed().isEmpty())
         statements << current.trimmed();

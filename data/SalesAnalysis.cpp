@@ -1,8 +1,12 @@
 #include "SalesAnalysis.h"
 
+#include "DataError.h"
 #include "Database.h"
+#include "SalesSummary.h"
 
 #include <QLocale>
+#include <QMap>
+#include <QtNumeric>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -43,19 +47,41 @@ QDate startOfKey(const QString &key, SalesPeriod period)
 
 // A date range on the text column: times of day on the last day sort after
 // its bare date, so the bound is the start of the next day.
-QString rangeCondition(const SalesQuery &query)
+const char *const kDateRange = "o.date_orders >= :from AND o.date_orders < :until";
+
+QHash<QString, QVariant> rangeParams(const QDate &from, const QDate &to, int catId)
 {
-    QString sql = QStringLiteral("o.date_orders >= :from AND o.date_orders < :until");
-    if (query.catId != 0)
-        sql += QStringLiteral(" AND p.cat_id = :cat");
-    return sql;
+    return {{QStringLiteral("from"), from.toString(Qt::ISODate)},
+            {QStringLiteral("until"), to.addDays(1).toString(Qt::ISODate)},
+            {QStringLiteral("cat"), catId}};
 }
 
-QHash<QString, QVariant> rangeParams(const SalesQuery &query)
+QString monthKey(const QDate &date)
 {
-    return {{QStringLiteral("from"), query.from.toString(Qt::ISODate)},
-            {QStringLiteral("until"), query.to.addDays(1).toString(Qt::ISODate)},
-            {QStringLiteral("cat"), query.catId}};
+    return date.toString(QStringLiteral("yyyy-MM"));
+}
+
+// Exact sums, or a refusal when they pass the 64 bits of money.
+[[noreturn]] void tooLarge()
+{
+    throw DataError(QStringLiteral("Сумма продаж за период слишком велика для расчета."));
+}
+
+Money plus(Money a, Money b)
+{
+    qint64 sum = 0;
+    if (qAddOverflow(a.units(), b.units(), &sum))
+        tooLarge();
+    return Money::fromUnits(sum);
+}
+
+// A total kept as the totals of its high and low 32 bits, joined again.
+Money joinedSum(qint64 high, qint64 low)
+{
+    qint64 shifted = 0;
+    if (qMulOverflow(high, qint64(1) << 32, &shifted))
+        tooLarge();
+    return plus(Money::fromUnits(shifted), Money::fromUnits(low));
 }
 
 // Sums arrive as 64-bit integers; an empty group's NULL reads as zero.
@@ -97,24 +123,68 @@ SalesReport SalesAnalysis::run(const SalesQuery &query) const
         report.cells.append(cell);
         SalesTotal &period = report.periods[*at];
         period.count += cell.count;
-        period.sum = period.sum + cell.sum;
+        period.sum = plus(period.sum, cell.sum);
         report.total.count += cell.count;
-        report.total.sum = report.total.sum + cell.sum;
+        report.total.sum = plus(report.total.sum, cell.sum);
     }
     report.topProjects = topProjects(query);
     return report;
 }
 
+// Whole months come from the monthly totals where the catalogue keeps them;
+// the days before the first and after the last whole month from the sales.
 QList<SalesCell> SalesAnalysis::cells(const SalesQuery &query) const
+{
+    const QDate first = query.from.day() == 1 ? query.from : periodStart(query.from, SalesPeriod::Month).addMonths(1);
+    const QDate afterLast = periodStart(query.to.addDays(1), SalesPeriod::Month);
+    if (first >= afterLast || !SalesSummary::present(*m_db))
+        return salesCells(query, query.from, query.to);
+    QList<SalesCell> parts = summaryCells(query, first, afterLast.addMonths(-1));
+    if (query.from < first)
+        parts += salesCells(query, query.from, first.addDays(-1));
+    if (afterLast <= query.to)
+        parts += salesCells(query, afterLast, query.to);
+    QMap<QPair<QDate, int>, SalesCell> merged;
+    for (const SalesCell &cell : std::as_const(parts)) {
+        SalesCell &into = merged[qMakePair(cell.periodStart, cell.catId)];
+        into.periodStart = cell.periodStart;
+        into.catId = cell.catId;
+        into.count += cell.count;
+        into.sum = plus(into.sum, cell.sum);
+    }
+    return merged.values();
+}
+
+QList<SalesCell> SalesAnalysis::summaryCells(const SalesQuery &query, const QDate &first, const QDate &last) const
+{
+    QString sql = QStringLiteral("SELECT month, cat_id, sales, summ_hi, summ_lo FROM sales_month"
+                                 " WHERE month >= :first AND month <= :last");
+    if (query.catId != 0)
+        sql += QStringLiteral(" AND cat_id = :cat");
+    QSqlQuery q = m_db->exec(sql, {{QStringLiteral("first"), monthKey(first)},
+                                   {QStringLiteral("last"), monthKey(last)},
+                                   {QStringLiteral("cat"), query.catId}});
+    QList<SalesCell> result;
+    while (q.next()) {
+        const QDate month = startOfKey(q.value(0).toString(), SalesPeriod::Month);
+        if (month.isValid())
+            result.append({periodStart(month, query.period), q.value(1).toInt(), q.value(2).toLongLong(),
+                           joinedSum(q.value(3).toLongLong(), q.value(4).toLongLong())});
+    }
+    return result;
+}
+
+QList<SalesCell> SalesAnalysis::salesCells(const SalesQuery &query, const QDate &from, const QDate &to) const
 {
     const QString sql =
         QStringLiteral("SELECT period, cat_id, COUNT(*), CAST(COALESCE(SUM(summ), 0) AS BIGINT) FROM ("
                        " SELECT %1 AS period, p.cat_id AS cat_id, o.summ AS summ"
                        " FROM orders o LEFT JOIN projects p ON p.project_id = o.project_id"
-                       " WHERE %2) s"
+                       " WHERE %2%3) s"
                        " GROUP BY period, cat_id ORDER BY period, cat_id")
-            .arg(periodKey(query.period), rangeCondition(query));
-    QSqlQuery q = m_db->exec(sql, rangeParams(query));
+            .arg(periodKey(query.period), QLatin1String(kDateRange),
+                 query.catId != 0 ? QStringLiteral(" AND p.cat_id = :cat") : QString());
+    QSqlQuery q = m_db->exec(sql, rangeParams(from, to, query.catId));
     QList<SalesCell> result;
     while (q.next())
         result.append({startOfKey(q.value(0).toString(), query.period), q.value(1).toInt(),
@@ -122,23 +192,24 @@ QList<SalesCell> SalesAnalysis::cells(const SalesQuery &query) const
     return result;
 }
 
+// Totalled per project over the date index alone, so only the few largest are
+// joined to their names; one category's projects come from its index.
 QList<TopProject> SalesAnalysis::topProjects(const SalesQuery &query) const
 {
-    // Totalled per project first, so only the few largest are joined to their names.
-    const QString join = query.catId != 0
-        ? QStringLiteral(" JOIN projects p ON p.project_id = o.project_id") : QString();
+    const QString category = query.catId != 0
+        ? QStringLiteral(" AND o.project_id IN (SELECT project_id FROM projects WHERE cat_id = :cat)") : QString();
     const QString sql =
         QStringLiteral("SELECT t.project_id, p.tovName, c.catName, t.n, t.s FROM ("
                        " SELECT o.project_id AS project_id, COUNT(*) AS n,"
                        " CAST(COALESCE(SUM(o.summ), 0) AS BIGINT) AS s"
-                       " FROM orders o%1 WHERE %2"
+                       " FROM orders o WHERE %1%2"
                        " GROUP BY o.project_id ORDER BY s DESC, o.project_id LIMIT %3) t"
                        " LEFT JOIN projects p ON p.project_id = t.project_id"
                        " LEFT JOIN category c ON c.cat_id = p.cat_id"
                        " ORDER BY t.s DESC, t.project_id")
-            .arg(join, rangeCondition(query))
+            .arg(QLatin1String(kDateRange), category)
             .arg(qMax(0, query.topCount));
-    QSqlQuery q = m_db->exec(sql, rangeParams(query));
+    QSqlQuery q = m_db->exec(sql, rangeParams(query.from, query.to, query.catId));
     QList<TopProject> result;
     while (q.next())
         result.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),

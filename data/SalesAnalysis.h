@@ -59,7 +59,8 @@ struct CategoryName {
 };
 
 // The sales figures of the analysis window, totalled by the database: the
-// program reads one row per period and category, never the sales themselves.
+// program reads one row per period (or month) and category, never the sales
+// themselves.
 // Money is summed as a 64-bit integer of ten-thousandths on every engine.
 class SalesAnalysis
 {
@@ -81,6 +82,10 @@ public:
 
 private:
     QList<SalesCell> cells(const SalesQuery &query) const;
+    // From the monthly totals, whole months first..last.
+    QList<SalesCell> summaryCells(const SalesQuery &query, const QDate &first, const QDate &last) const;
+    // From the sales themselves, days from..to.
+    QList<SalesCell> salesCells(const SalesQuery &query, const QDate &from, const QDate &to) const;
     QList<TopProject> topProjects(const SalesQuery &query) const;
 
     Database *m_db;

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Engine.h"
+#include "SalesSummary.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -33,6 +34,12 @@ const char *const kStateOrdersSql = "SELECT\n"
 const char *const kStatisticOverflowSql = "SELECT COUNT(project_id) as allCountProject, "
                                           OVERFLOW_FREE_SUM("price") " as allPriceProject FROM projects";
 const char *const kStateOrdersOverflowSql = "SELECT " OVERFLOW_FREE_SUM("summ") " as allSumm FROM orders";
+// The same total from the monthly totals, a few rows instead of every sale.
+// Their high and low halves are joined as the fallback above joins them;
+// none means no sale has a sum, as SUM() says.
+const char *const kStateOrdersSummarySql =
+    "SELECT CASE WHEN SUM(summed) > 0 THEN SUM(summ_hi) * 4294967296 + SUM(summ_lo) END as allSumm"
+    " FROM sales_month";
 
 const char *const kProjectRepSql =
     "SELECT\n"
@@ -83,6 +90,7 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
     try {
         ADOConnection->open(dbPath);
         checkSchema(*ADOConnection);
+        m_salesSummary = SalesSummary::ensure(*ADOConnection);
     } catch (...) {
         delete ADOConnection;
         ADOConnection = nullptr;
@@ -208,7 +216,9 @@ void TDm::defineQueries()
     sqlStatistic->addField(QStringLiteral("allPriceProject"), FieldType::Money);
     sqlStatistic->setOverflowSql(QString::fromUtf8(kStatisticOverflowSql));
 
-    sqlStateOrders = new QueryDataset(db, QStringLiteral("sqlStateOrders"), QString::fromUtf8(kStateOrdersSql), this);
+    sqlStateOrders = new QueryDataset(db, QStringLiteral("sqlStateOrders"),
+                                      QString::fromUtf8(m_salesSummary ? kStateOrdersSummarySql : kStateOrdersSql),
+                                      this);
     sqlStateOrders->addField(QStringLiteral("allSumm"), FieldType::Money);
     sqlStateOrders->setOverflowSql(QString::fromUtf8(kStateOrdersOverflowSql));
 

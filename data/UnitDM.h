@@ -150,6 +150,7 @@ private:
     QVector<QPair<Dataset *, QString>> m_liveDatasets;
     QTimer *m_changeTimer = nullptr;
     bool m_checking = false;
+    bool m_salesSummary = false; // sales_month is there: totals read from it
     int m_skipTicks = 0;
 };
 

@@ -58,3 +58,92 @@ CREATE TABLE configs (
     repository_ip      VARCHAR(15),
     "path_TortoiseSVN" VARCHAR(255)
 );
+
+-- The sales totalled per month ("YYYY-MM" of the date, '' for none) and
+-- category of their project (0 for none or no project), kept by the triggers
+-- below, so the sales analysis and the total of all sales read a few rows
+-- instead of every sale. The sum is kept as the totals of its high and low
+-- 32 bits, neither of which can overflow; summed counts the sales that have a
+-- sum, as SUM() is NULL without one.
+CREATE TABLE sales_month (
+    month   TEXT NOT NULL,
+    cat_id  INTEGER NOT NULL,
+    sales   BIGINT NOT NULL,
+    summed  BIGINT NOT NULL,
+    summ_hi BIGINT NOT NULL,
+    summ_lo BIGINT NOT NULL,
+    PRIMARY KEY (month, cat_id)
+);
+
+-- Adds a change to one month and category.
+CREATE FUNCTION sales_month_add(p_month TEXT, p_cat INTEGER, p_sales BIGINT, p_summed BIGINT,
+                                p_hi BIGINT, p_lo BIGINT) RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    INSERT INTO sales_month AS s (month, cat_id, sales, summed, summ_hi, summ_lo)
+    VALUES (p_month, p_cat, p_sales, p_summed, p_hi, p_lo)
+    ON CONFLICT (month, cat_id) DO UPDATE SET
+        sales = s.sales + EXCLUDED.sales, summed = s.summed + EXCLUDED.summed,
+        summ_hi = s.summ_hi + EXCLUDED.summ_hi, summ_lo = s.summ_lo + EXCLUDED.summ_lo;
+    DELETE FROM sales_month WHERE month = p_month AND cat_id = p_cat AND sales = 0;
+END $$;
+
+-- Takes the totals of a project's sales from one category to another.
+CREATE FUNCTION sales_month_move(p_project INTEGER, p_from INTEGER, p_to INTEGER) RETURNS void
+LANGUAGE plpgsql AS $$
+DECLARE
+    r RECORD;
+BEGIN
+    IF p_from = p_to THEN
+        RETURN;
+    END IF;
+    FOR r IN SELECT COALESCE(substr(date_orders, 1, 7), '') AS month, COUNT(*) AS sales,
+                    COUNT(summ) AS summed, COALESCE(SUM(summ >> 32), 0)::BIGINT AS hi,
+                    COALESCE(SUM(summ & 4294967295), 0)::BIGINT AS lo
+             FROM orders WHERE project_id = p_project GROUP BY 1 LOOP
+        PERFORM sales_month_add(r.month, p_from, -r.sales, -r.summed, -r.hi, -r.lo);
+        PERFORM sales_month_add(r.month, p_to, r.sales, r.summed, r.hi, r.lo);
+    END LOOP;
+END $$;
+
+CREATE FUNCTION orders_sales_month() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        PERFORM sales_month_add(COALESCE(substr(OLD.date_orders, 1, 7), ''),
+                                COALESCE((SELECT cat_id FROM projects WHERE project_id = OLD.project_id), 0),
+                                -1, CASE WHEN OLD.summ IS NULL THEN 0 ELSE -1 END,
+                                -COALESCE(OLD.summ >> 32, 0), -COALESCE(OLD.summ & 4294967295, 0));
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        PERFORM sales_month_add(COALESCE(substr(NEW.date_orders, 1, 7), ''),
+                                COALESCE((SELECT cat_id FROM projects WHERE project_id = NEW.project_id), 0),
+                                1, CASE WHEN NEW.summ IS NULL THEN 0 ELSE 1 END,
+                                COALESCE(NEW.summ >> 32, 0), COALESCE(NEW.summ & 4294967295, 0));
+    END IF;
+    RETURN NULL;
+END $$;
+CREATE TRIGGER orders_sales_month_insert_delete AFTER INSERT OR DELETE ON orders
+    FOR EACH ROW EXECUTE FUNCTION orders_sales_month();
+CREATE TRIGGER orders_sales_month_update AFTER UPDATE OF project_id, date_orders, summ ON orders
+    FOR EACH ROW
+    WHEN (OLD.project_id IS DISTINCT FROM NEW.project_id OR OLD.date_orders IS DISTINCT FROM NEW.date_orders
+          OR OLD.summ IS DISTINCT FROM NEW.summ)
+    EXECUTE FUNCTION orders_sales_month();
+
+-- Sales whose project is new (kept from a deleted one with that key), gone,
+-- or moved to another category follow its category.
+CREATE FUNCTION projects_sales_month() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        PERFORM sales_month_move(OLD.project_id, COALESCE(OLD.cat_id, 0), 0);
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        PERFORM sales_month_move(NEW.project_id, 0, COALESCE(NEW.cat_id, 0));
+    END IF;
+    RETURN NULL;
+END $$;
+CREATE TRIGGER projects_sales_month_insert_delete AFTER INSERT OR DELETE ON projects
+    FOR EACH ROW EXECUTE FUNCTION projects_sales_month();
+CREATE TRIGGER projects_sales_month_update AFTER UPDATE OF project_id, cat_id ON projects
+    FOR EACH ROW
+    WHEN (OLD.project_id IS DISTINCT FROM NEW.project_id OR OLD.cat_id IS DISTINCT FROM NEW.cat_id)
+    EXECUTE FUNCTION projects_sales_month();

@@ -1,10 +1,12 @@
 // The sales totals of the analysis window, on a small catalogue whose results
 // are counted by hand: period edges, an empty range, a category without
 // sales, exact money.
+#include "data/Database.h"
 #include "data/SalesAnalysis.h"
 #include "data/UnitDM.h"
 #include "support/TestDb.h"
 
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -30,6 +32,64 @@ QStringList topNames(const SalesReport &r)
     for (const TopProject &p : r.topProjects)
         out << QStringLiteral("%1/%2/%3/%4").arg(p.name, p.category).arg(p.count).arg(p.sum.units());
     return out;
+}
+
+QStringList rowsOf(const Database &db, const QString &sql)
+{
+    QSqlQuery q = db.exec(sql);
+    QStringList out;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < 6; ++i)
+            values << q.value(i).toString();
+        out << values.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+// The monthly totals as kept, and as the sales themselves give them.
+QStringList monthlyTotals(const Database &db)
+{
+    return rowsOf(db, "SELECT month, cat_id, sales, summed, summ_hi, summ_lo FROM sales_month ORDER BY month, cat_id");
+}
+
+QStringList monthlyTotalsOfTheSales(const Database &db)
+{
+    return rowsOf(db, "SELECT month, cat_id, COUNT(*), COUNT(summ),"
+                      " COALESCE(SUM(summ >> 32), 0), COALESCE(SUM(summ & 4294967295), 0) FROM ("
+                      " SELECT COALESCE(substr(o.date_orders, 1, 7), '') AS month, COALESCE(p.cat_id, 0) AS cat_id,"
+                      " o.summ AS summ FROM orders o LEFT JOIN projects p ON p.project_id = o.project_id) s"
+                      " GROUP BY month, cat_id ORDER BY month, cat_id");
+}
+
+// What a catalogue made by an older program lacks.
+void dropMonthlyTotals(const TestDb &db)
+{
+    if (TestDb::onServer()) {
+        db.exec("DROP TABLE sales_month");
+        db.exec("DROP FUNCTION sales_month_add, sales_month_move, orders_sales_month, projects_sales_month CASCADE");
+        return;
+    }
+    for (const char *type : {"trigger", "view", "table"}) {
+        Database file;
+        file.open(db.path());
+        QSqlQuery q = file.exec("SELECT name FROM sqlite_master WHERE name LIKE '%sales_month%' AND type = :type",
+                                {{"type", type}});
+        QStringList names;
+        while (q.next())
+            names << q.value(0).toString();
+        q = QSqlQuery();
+        file.close();
+        for (const QString &name : names)
+            db.exec(QStringLiteral("DROP %1 %2").arg(type, name));
+    }
+}
+
+qint64 allSumm()
+{
+    Dm->sqlStateOrders->close();
+    Dm->sqlStateOrders->open();
+    return Dm->sqlStateOrders->fieldByName("allSumm")->asMoney().units();
 }
 
 } // namespace
@@ -158,6 +218,65 @@ private slots:
         const SalesReport after = run(SalesPeriod::Month, QDate(2012, 1, 1), QDate(2012, 12, 31));
         QCOMPARE(rows(after, SalesPeriod::Month), rows(before, SalesPeriod::Month));
         QCOMPARE(topNames(after), topNames(before));
+    }
+
+    // The monthly totals that whole months are read from stay those of the
+    // sales through every kind of change, and so does the total of all sales.
+    void theMonthlyTotalsFollowEveryChange()
+    {
+        const Database &conn = *Dm->ADOConnection;
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (2, '2012-05-05', 9007199254740993),"
+                 " (3, '2012-05-06', NULL), (99, '2012-05-07', -4), (1, NULL, 6), (4, '2012-05-08', -30000000000)");
+        db->exec("UPDATE orders SET summ = summ + 1 WHERE project_id = 1");
+        db->exec("UPDATE orders SET date_orders = '2012-06-30' WHERE date_orders = '2012-04-01'");
+        db->exec("UPDATE orders SET project_id = 3 WHERE date_orders = '2012-03-31'");
+        db->exec("UPDATE projects SET cat_id = 3 WHERE project_id = 3");
+        db->exec("UPDATE projects SET cat_id = NULL WHERE project_id = 4");
+        db->exec("DELETE FROM projects WHERE project_id = 2"); // its sales stay, without a category
+        db->exec("INSERT INTO projects (project_id, cat_id, tovName) VALUES (99, 2, 'Найденный')");
+        db->exec("DELETE FROM orders WHERE date_orders = '2013-01-01'");
+        QCOMPARE(monthlyTotals(conn), monthlyTotalsOfTheSales(conn));
+        QCOMPARE(monthlyTotals(conn).size(), 10);
+        QCOMPARE(allSumm(), db->scalar("SELECT SUM(summ) FROM orders").toLongLong());
+
+        const SalesReport r = run(SalesPeriod::Quarter, QDate(2012, 1, 1), QDate(2012, 12, 31));
+        QCOMPARE(r.total.count, db->scalar("SELECT COUNT(*) FROM orders WHERE date_orders LIKE '2012%'").toLongLong());
+        QCOMPARE(r.total.sum.units(), 10001 + 5 + 1 + 4 + 7 + 9007199254740993 - 4 - 30000000000);
+        QCOMPARE(run(SalesPeriod::Year, QDate(2012, 1, 1), QDate(2012, 12, 31), 3).total.count, 3);
+
+        db->exec("DELETE FROM orders");
+        QVERIFY(monthlyTotals(conn).isEmpty());
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (1, '2012-05-05', NULL)");
+        Dm->sqlStateOrders->close();
+        Dm->sqlStateOrders->open();
+        QVERIFY(Dm->sqlStateOrders->fieldByName("allSumm")->isNull()); // as SUM() over no sum
+    }
+
+    // A catalogue made before the monthly totals gets them when it is opened,
+    // once; without them (read-only) the figures come from the sales alone.
+    void anOlderCatalogueGetsTheMonthlyTotalsOnOpen()
+    {
+        const QDate from(2011, 12, 31), to(2012, 12, 31);
+        analysis.reset();
+        db->closeDm();
+        dropMonthlyTotals(*db);
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (4, '2012-07-01', 70)");
+        SalesReport direct;
+        {
+            Database plain;
+            plain.open(db->path());
+            direct = SalesAnalysis(&plain).run({SalesPeriod::Month, from, to, 0, 10});
+        }
+        QCOMPARE(direct.total.count, 7);
+
+        for (int opening = 0; opening < 2; ++opening) {
+            analysis = std::make_unique<SalesAnalysis>(db->openDm()->ADOConnection);
+            QCOMPARE(monthlyTotals(*Dm->ADOConnection), monthlyTotalsOfTheSales(*Dm->ADOConnection));
+            const SalesReport r = run(SalesPeriod::Month, from, to);
+            QCOMPARE(rows(r, SalesPeriod::Month), rows(direct, SalesPeriod::Month));
+            QCOMPARE(topNames(r), topNames(direct));
+            QCOMPARE(allSumm(), 10000 + 5 + 1 + 3 + 7 + 1000 + 100 + 70);
+        }
     }
 };
 
