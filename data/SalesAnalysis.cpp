@@ -127,7 +127,8 @@ SalesReport SalesAnalysis::run(const SalesQuery &query) const
         report.total.count += cell.count;
         report.total.sum = plus(report.total.sum, cell.sum);
     }
-    report.topProjects = topProjects(query);
+    if (query.topCount > 0)
+        report.topProjects = topProjects(query);
     return report;
 }
 

@@ -69,6 +69,8 @@ public:
 
     // Throws DataError.
     SalesReport run(const SalesQuery &query) const;
+    // The topCount projects with the largest sums in the range, largest first.
+    QList<TopProject> topProjects(const SalesQuery &query) const;
     // The date of the latest sale; none when there are no sales.
     std::optional<QDate> lastSaleDate() const;
     // Categories by name.
@@ -86,7 +88,6 @@ private:
     QList<SalesCell> summaryCells(const SalesQuery &query, const QDate &first, const QDate &last) const;
     // From the sales themselves, days from..to.
     QList<SalesCell> salesCells(const SalesQuery &query, const QDate &from, const QDate &to) const;
-    QList<TopProject> topProjects(const SalesQuery &query) const;
 
     Database *m_db;
 };

@@ -9,7 +9,8 @@ namespace SalesSummary {
 bool present(const Database &db);
 
 // A catalogue made before the table existed gets it, filled from the sales,
-// with its triggers, in one transaction. Returns whether the table is there
+// with its triggers (and the sales' index by project widened), in one
+// transaction. Returns whether the table is there
 // now: a read-only file, or one another program holds, goes on without it
 // and its totals are read from the sales themselves.
 bool ensure(Database &db);

@@ -26,6 +26,7 @@
 #include <QTableWidget>
 #include <QCategoryAxis>
 #include <cmath>
+#include <functional>
 #include <QVBoxLayout>
 
 TfrmSalesAnalysis *frmSalesAnalysis = nullptr;
@@ -72,6 +73,18 @@ QGroupBox *tableFrame(const char *name, const QString &title, QTableWidget *tabl
     box->setTitle(title);
     (new QVBoxLayout(box))->addWidget(table);
     return box;
+}
+
+// Sizing columns to their contents measures every row again after each cell:
+// the columns are sized once, after the rows are filled.
+void fillRows(QTableWidget *t, int rows, const std::function<void()> &fill)
+{
+    QHeaderView *header = t->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    t->setRowCount(rows);
+    fill();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 void setRow(QTableWidget *t, int row, const QStringList &texts, bool bold = false)
@@ -132,6 +145,8 @@ TfrmSalesAnalysis::TfrmSalesAnalysis(QWidget *parent)
     chartView = named<QChartView>("chartView", this);
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumHeight(260);
+    chartView->chart()->setTitle(QStringLiteral("Сумма продаж, руб."));
+    chartView->chart()->legend()->setAlignment(Qt::AlignBottom);
     layout->addWidget(chartView, 3);
     layout->addWidget(createTables(), 2);
     layout->addWidget(createButtons());
@@ -275,23 +290,25 @@ void TfrmSalesAnalysis::btnShowClick(QObject *)
 
 void TfrmSalesAnalysis::showPeriods()
 {
-    gridPeriods->setRowCount(int(m_report.periods.size()) + 1);
-    int row = 0;
-    for (const SalesTotal &p : m_report.periods)
-        setRow(gridPeriods, row++,
-               {SalesAnalysis::periodLabel(p.periodStart, m_query.period), QString::number(p.count),
-                money(p.sum), money(p.mean())});
-    const SalesTotal &t = m_report.total;
-    setRow(gridPeriods, row, {QStringLiteral("Итого"), QString::number(t.count), money(t.sum), money(t.mean())},
-           true);
+    fillRows(gridPeriods, int(m_report.periods.size()) + 1, [this] {
+        int row = 0;
+        for (const SalesTotal &p : m_report.periods)
+            setRow(gridPeriods, row++,
+                   {SalesAnalysis::periodLabel(p.periodStart, m_query.period), QString::number(p.count),
+                    money(p.sum), money(p.mean())});
+        const SalesTotal &t = m_report.total;
+        setRow(gridPeriods, row,
+               {QStringLiteral("Итого"), QString::number(t.count), money(t.sum), money(t.mean())}, true);
+    });
 }
 
 void TfrmSalesAnalysis::showProjects()
 {
-    gridProjects->setRowCount(int(m_report.topProjects.size()));
-    int row = 0;
-    for (const TopProject &p : m_report.topProjects)
-        setRow(gridProjects, row++, {p.name, p.category, QString::number(p.count), money(p.sum)});
+    fillRows(gridProjects, int(m_report.topProjects.size()), [this] {
+        int row = 0;
+        for (const TopProject &p : m_report.topProjects)
+            setRow(gridProjects, row++, {p.name, p.category, QString::number(p.count), money(p.sum)});
+    });
 }
 
 QString TfrmSalesAnalysis::categoryName(int catId) const
@@ -335,8 +352,14 @@ void TfrmSalesAnalysis::showChart()
     for (QBarSet *set : std::as_const(sets))
         series->append(set);
 
-    auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("Сумма продаж, руб."));
+    // The chart stays; its series and axes are made anew, which costs far
+    // less than a new chart with its theme and layout.
+    QChart *chart = chartView->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
     chart->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(labels);
@@ -349,11 +372,6 @@ void TfrmSalesAnalysis::showChart()
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     chart->legend()->setVisible(m_query.catId == 0 && !sets.isEmpty());
-    chart->legend()->setAlignment(Qt::AlignBottom);
-
-    QChart *old = chartView->chart();
-    chartView->setChart(chart);
-    delete old;
 }
 
 // Laid out again at the picture's size, so its texts keep their size on paper
