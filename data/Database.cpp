@@ -113,7 +113,7 @@ void Database::open(const QString &path)
         close();
         throw unusableFile(shown, e);
     }
-    // The sales totals look up the project of every sale in a range: with a
+    // The best-selling projects are totalled from the sales' indexes: with a
     // large catalogue those pages stay in SQLite's own cache (64 MB at most,
     // taken as pages are read) instead of being read again from the system.
     exec(QStringLiteral("PRAGMA cache_size = -65536"));
