@@ -102,31 +102,30 @@ BEGIN
     FROM sales_month_of_project WHERE project_id = NEW.project_id;
 END;
 
-CREATE TRIGGER orders_sales_month_insert AFTER INSERT ON orders
+-- sales_month_sale counts one sale in (sign 1) or out (sign -1).
+CREATE VIEW sales_month_sale AS SELECT 0 AS project_id, '' AS date_orders, 0 AS summ, 0 AS sign WHERE 0;
+CREATE TRIGGER sales_month_sale_row INSTEAD OF INSERT ON sales_month_sale
 BEGIN
     INSERT INTO sales_month_add
     VALUES (COALESCE(substr(NEW.date_orders, 1, 7), ''),
             COALESCE((SELECT cat_id FROM projects WHERE project_id = NEW.project_id), 0),
-            1, NEW.summ IS NOT NULL, COALESCE(NEW.summ >> 32, 0), COALESCE(NEW.summ & 4294967295, 0));
+            NEW.sign, NEW.sign * (NEW.summ IS NOT NULL), NEW.sign * COALESCE(NEW.summ >> 32, 0),
+            NEW.sign * COALESCE(NEW.summ & 4294967295, 0));
+END;
+
+CREATE TRIGGER orders_sales_month_insert AFTER INSERT ON orders
+BEGIN
+    INSERT INTO sales_month_sale VALUES (NEW.project_id, NEW.date_orders, NEW.summ, 1);
 END;
 CREATE TRIGGER orders_sales_month_delete AFTER DELETE ON orders
 BEGIN
-    INSERT INTO sales_month_add
-    VALUES (COALESCE(substr(OLD.date_orders, 1, 7), ''),
-            COALESCE((SELECT cat_id FROM projects WHERE project_id = OLD.project_id), 0),
-            -1, -(OLD.summ IS NOT NULL), -COALESCE(OLD.summ >> 32, 0), -COALESCE(OLD.summ & 4294967295, 0));
+    INSERT INTO sales_month_sale VALUES (OLD.project_id, OLD.date_orders, OLD.summ, -1);
 END;
 CREATE TRIGGER orders_sales_month_update AFTER UPDATE OF project_id, date_orders, summ ON orders
 WHEN OLD.project_id IS NOT NEW.project_id OR OLD.date_orders IS NOT NEW.date_orders OR OLD.summ IS NOT NEW.summ
 BEGIN
-    INSERT INTO sales_month_add
-    VALUES (COALESCE(substr(OLD.date_orders, 1, 7), ''),
-            COALESCE((SELECT cat_id FROM projects WHERE project_id = OLD.project_id), 0),
-            -1, -(OLD.summ IS NOT NULL), -COALESCE(OLD.summ >> 32, 0), -COALESCE(OLD.summ & 4294967295, 0));
-    INSERT INTO sales_month_add
-    VALUES (COALESCE(substr(NEW.date_orders, 1, 7), ''),
-            COALESCE((SELECT cat_id FROM projects WHERE project_id = NEW.project_id), 0),
-            1, NEW.summ IS NOT NULL, COALESCE(NEW.summ >> 32, 0), COALESCE(NEW.summ & 4294967295, 0));
+    INSERT INTO sales_month_sale VALUES (OLD.project_id, OLD.date_orders, OLD.summ, -1);
+    INSERT INTO sales_month_sale VALUES (NEW.project_id, NEW.date_orders, NEW.summ, 1);
 END;
 
 -- Sales whose project is new (kept from a deleted one with that key), gone,

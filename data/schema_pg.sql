@@ -107,19 +107,23 @@ BEGIN
     END LOOP;
 END $$;
 
+-- Counts one sale in (sign 1) or out (sign -1).
+CREATE FUNCTION sales_month_sale(p_project INTEGER, p_date TEXT, p_summ BIGINT, p_sign INTEGER) RETURNS void
+LANGUAGE plpgsql AS $$
+BEGIN
+    PERFORM sales_month_add(COALESCE(substr(p_date, 1, 7), ''),
+                            COALESCE((SELECT cat_id FROM projects WHERE project_id = p_project), 0),
+                            p_sign, CASE WHEN p_summ IS NULL THEN 0 ELSE p_sign END,
+                            p_sign * COALESCE(p_summ >> 32, 0), p_sign * COALESCE(p_summ & 4294967295, 0));
+END $$;
+
 CREATE FUNCTION orders_sales_month() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
     IF TG_OP <> 'INSERT' THEN
-        PERFORM sales_month_add(COALESCE(substr(OLD.date_orders, 1, 7), ''),
-                                COALESCE((SELECT cat_id FROM projects WHERE project_id = OLD.project_id), 0),
-                                -1, CASE WHEN OLD.summ IS NULL THEN 0 ELSE -1 END,
-                                -COALESCE(OLD.summ >> 32, 0), -COALESCE(OLD.summ & 4294967295, 0));
+        PERFORM sales_month_sale(OLD.project_id, OLD.date_orders, OLD.summ, -1);
     END IF;
     IF TG_OP <> 'DELETE' THEN
-        PERFORM sales_month_add(COALESCE(substr(NEW.date_orders, 1, 7), ''),
-                                COALESCE((SELECT cat_id FROM projects WHERE project_id = NEW.project_id), 0),
-                                1, CASE WHEN NEW.summ IS NULL THEN 0 ELSE 1 END,
-                                COALESCE(NEW.summ >> 32, 0), COALESCE(NEW.summ & 4294967295, 0));
+        PERFORM sales_month_sale(NEW.project_id, NEW.date_orders, NEW.summ, 1);
     END IF;
     RETURN NULL;
 END $$;

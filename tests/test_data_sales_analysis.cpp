@@ -69,7 +69,8 @@ void dropMonthlyTotals(const TestDb &db)
     db.exec("CREATE INDEX orders_project_id ON orders (project_id)");
     if (TestDb::onServer()) {
         db.exec("DROP TABLE sales_month");
-        db.exec("DROP FUNCTION sales_month_add, sales_month_move, orders_sales_month, projects_sales_month CASCADE");
+        db.exec("DROP FUNCTION sales_month_add, sales_month_move, sales_month_sale, orders_sales_month,"
+                " projects_sales_month CASCADE");
         return;
     }
     for (const char *type : {"trigger", "view", "table"}) {
