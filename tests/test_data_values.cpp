@@ -1,5 +1,6 @@
 // Money and the row-filter language, without a database.
 #include "data/Dataset.h"
+#include "data/Engine.h"
 #include "data/FilterExpression.h"
 #include "data/Money.h"
 
@@ -116,6 +117,25 @@ private slots:
         QVERIFY(!matches("price<>'0'", row));
         QVERIFY(!matches("tovName LIKE '%'", row));
         QVERIFY(matches("price IS NULL", row));
+    }
+
+    // A schema script splits at the semicolons that end statements, not at
+    // those inside a trigger's body (with a CASE ... END in it), a server
+    // function's dollar-quoted body, a quoted text or a comment.
+    void schemaScriptsSplitIntoWholeStatements()
+    {
+        const QString script = QStringLiteral(
+            "CREATE TABLE t (a TEXT CHECK (a <> ';')); -- a comment; with a semicolon\n"
+            "CREATE TRIGGER r AFTER INSERT ON t\nBEGIN\n"
+            "    UPDATE t SET a = CASE WHEN a = 'end' THEN 'x' END;\n    DELETE FROM t;\nEND;\n"
+            "CREATE FUNCTION f() RETURNS void LANGUAGE plpgsql AS $body$ BEGIN PERFORM 1; END $body$;\n"
+            "DO $$ BEGIN NULL; END $$");
+        const QStringList statements = splitStatements(script);
+        QCOMPARE(statements.size(), 4);
+        QCOMPARE(statements.at(0), QStringLiteral("CREATE TABLE t (a TEXT CHECK (a <> ';'))"));
+        QVERIFY(statements.at(1).endsWith(QStringLiteral("DELETE FROM t;\nEND")));
+        QVERIFY(statements.at(2).endsWith(QStringLiteral("PERFORM 1; END $body$")));
+        QCOMPARE(statements.at(3), QStringLiteral("DO $$ BEGIN NULL; END $$"));
     }
 
     void filterRefusesWhatDoesNotParse_data()
