@@ -113,10 +113,8 @@ void Database::open(const QString &path)
         close();
         throw unusableFile(shown, e);
     }
-    // The best-selling projects are totalled from the sales' indexes: with a
-    // large catalogue those pages stay in SQLite's own cache (64 MB at most,
-    // taken as pages are read) instead of being read again from the system.
-    exec(QStringLiteral("PRAGMA cache_size = -65536"));
+    // No larger page cache: reading the projects walks every picture's
+    // pages, and a large cache would keep them all in memory.
     m_dataVersion = m_engine->dataVersion(*this).value_or(0);
 }
 

@@ -620,23 +620,33 @@ QVector<int> Dataset::visibleRows(bool inKeptOrder) const
     return all;
 }
 
+// Lookup values follow another dataset, so their order is never kept.
+bool Dataset::keepsSortedOrder() const
+{
+    return m_sortField >= 0 && m_fields[m_sortField]->type() != FieldType::Lookup;
+}
+
+void Dataset::prepareSortedOrder()
+{
+    if (!keepsSortedOrder() || m_order.size() == m_rows.size())
+        return;
+    m_order.resize(m_rows.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    applySort(m_order);
+    m_orderPos.resize(m_rows.size());
+    for (int i = 0; i < m_order.size(); ++i)
+        m_orderPos[m_order[i]] = i;
+}
+
 void Dataset::rebuildView(int keepRowIndex, bool onlyFilterChanged)
 {
     if (!onlyFilterChanged)
         m_order.clear();
     // A filter change on a sorted list filters the rows in their kept order
-    // rather than sorting the result again. Lookup values follow another
-    // dataset, so their order is never kept.
-    const bool keepOrder = onlyFilterChanged && m_sortField >= 0
-                           && m_fields[m_sortField]->type() != FieldType::Lookup;
-    if (keepOrder && m_order.size() != m_rows.size()) {
-        m_order.resize(m_rows.size());
-        std::iota(m_order.begin(), m_order.end(), 0);
-        applySort(m_order);
-        m_orderPos.resize(m_rows.size());
-        for (int i = 0; i < m_order.size(); ++i)
-            m_orderPos[m_order[i]] = i;
-    }
+    // rather than sorting the result again.
+    const bool keepOrder = onlyFilterChanged && keepsSortedOrder();
+    if (keepOrder)
+        prepareSortedOrder();
     m_view = visibleRows(keepOrder);
     if (!keepOrder)
         applySort(m_view);

@@ -94,6 +94,10 @@ public:
 
     QString sort() const { return m_sortText; }
     void setSort(const QString &text); // "column", "column ASC" or "column DESC"
+    // Puts every row in the sort's order ahead of the first filter change,
+    // which then only picks rows from it: slow on a large list, so it is
+    // done while the user has not yet asked for anything.
+    void prepareSortedOrder();
 
     // Read access to any visible row (0-based) for views.
     QVariant valueAt(int row, const Field *field) const;
@@ -149,6 +153,7 @@ private:
     // onlyFilterChanged: the rows and the sort are as they were, so the order
     // of every row, once computed, is reused instead of sorting again.
     void rebuildView(int keepRowIndex = -1, bool onlyFilterChanged = false);
+    bool keepsSortedOrder() const;
     QVector<int> visibleRows(bool inKeptOrder) const;
     void applySort(QVector<int> &rows) const;
     bool isCached(const Field *field) const;

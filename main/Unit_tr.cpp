@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -29,6 +30,7 @@ const int DesignedClientWidth = 984;
 const int DesignedClientHeight = 731;
 const int WideScreen = 1404;
 const int NarrowWidth = 1000;
+const int SortAheadDelay = 300; // ms after the window is shown
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent)
@@ -260,6 +262,12 @@ void TfrmMain::FormShow()
     mnuSortTovNameClick(mnuSortTovName);
     Dm->tblProject->first();
     setWidthFromScreen();
+    // The whole catalogue's name order, which the first click on another
+    // category would wait for, is worked out once the window is on screen.
+    QTimer::singleShot(SortAheadDelay, this, [] {
+        if (Dm)
+            Dm->tblProject->prepareSortedOrder();
+    });
 }
 
 // 1404, not 1400: the statistics and current-project frames need it.
