@@ -4,15 +4,16 @@
 // and one sale each, makes a file of about 850 MB. The online backup reads
 // through SQLite page by page; cp copies the bytes of a file nobody writes.
 #include "bench/BenchScreenshot.h"
+#include "bench/BenchTiming.h"
 #include "data/Backup.h"
 #include "support/TestDb.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -36,18 +37,9 @@ void fill(TestDb &db, int projects, int pictures)
     db.exec("COMMIT");
 }
 
-double median(std::vector<double> v)
+double seconds(const std::function<void()> &fn)
 {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <typename Fn> double seconds(Fn fn)
-{
-    QElapsedTimer t;
-    t.start();
-    fn();
-    return t.nsecsElapsed() / 1e9;
+    return elapsedMs(fn) / 1e3;
 }
 
 } // namespace
@@ -80,13 +72,13 @@ int main(int argc, char **argv)
     }
     copy = Backup::make(db.path());
     const Backup::Copy check = Backup::inspect(copy, true);
-    const double base = median(cp);
+    const double base = medianOf(cp);
 
     std::printf("file of %d projects: %.0f MB\n", projects, size / 1e6);
     std::printf("| copy | seconds (median of 3) | against cp |\n|---|---|---|\n");
-    std::printf("| online backup | %.2f | %.2f |\n", median(backup), median(backup) / base);
+    std::printf("| online backup | %.2f | %.2f |\n", medianOf(backup), medianOf(backup) / base);
     std::printf("| cp | %.2f | 1.00 |\n", base);
-    std::printf("| cp, then sync of the copy | %.2f | %.2f |\n", median(cpSync), median(cpSync) / base);
+    std::printf("| cp, then sync of the copy | %.2f | %.2f |\n", medianOf(cpSync), medianOf(cpSync) / base);
     std::printf("copy sound: %s, %lld projects\n", check.isUsable() ? "yes" : qPrintable(check.problem),
                 check.projects);
     return check.isUsable() && check.projects == projects ? 0 : 1;

@@ -7,6 +7,7 @@
 // is filled) or that an earlier run filled, e.g. on the private test server:
 //   tools/test-server.sh sh -c 'build/bench_catalogue --server "$PROJECTSALES_TEST_PG"'
 #include "BenchScreenshot.h"
+#include "BenchTiming.h"
 #include "app/DBGrid.h"
 #include "data/Database.h"
 #include "data/Engine.h"
@@ -100,25 +101,10 @@ void generate(const QString &location, int projects)
         qFatal("commit: %s", qPrintable(db.connection().lastError().text()));
 }
 
-template <typename Fn> double ms(Fn fn)
-{
-    QElapsedTimer t;
-    t.start();
-    fn();
-    return t.nsecsElapsed() / 1e6;
-}
-
-// The median of several runs of one action; prepare runs untimed before each.
+// The median wall time of several runs; prepare runs untimed before each.
 double median(int runs, const std::function<void()> &action, const std::function<void()> &prepare = {})
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        times.push_back(ms(action));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return timeRuns(runs, action, prepare).wall;
 }
 
 double plainScan(const QString &location)
@@ -176,7 +162,7 @@ int measure(const QString &path, int projects, const QString &engineName)
         TDm module(path);
         open = median(3, [&] { module.tblProject->open(); }, [&] { module.tblProject->close(); });
     }
-    const double startup = ms([&] {
+    const double startup = elapsedMs([&] {
         createWindowSet(path);
         frmMain->show();
         QApplication::processEvents();
@@ -187,7 +173,7 @@ int measure(const QString &path, int projects, const QString &engineName)
     QTimer::singleShot(500, [] { QApplication::exit(); });
     QApplication::exec();
     Dm->tblCategory->setRecNo(2);
-    const double firstSwitch = ms([] {
+    const double firstSwitch = elapsedMs([] {
         frmMain->gridCatalogCellClick();
         repaintProjects();
     });

@@ -5,6 +5,7 @@
 // Prints milliseconds and their ratios to the check interval of the module.
 // "refresh" is the file's look when asked at once, or the wait for the
 // server's notification; "commit->list" lets the module's own timer look.
+#include "BenchTiming.h"
 #include "data/UnitDM.h"
 #include "support/TestDb.h"
 
@@ -27,12 +28,6 @@ void fill(TestDb &db, int projects)
                            " SELECT 1 + i % 2, 1, 'Проект ' || i, i * 10000, '2010-01-01', 1 FROM n")
                 .arg(projects));
     db.exec("INSERT INTO orders (project_id, date_orders, summ) SELECT project_id, '2011-01-01', 10000 FROM projects");
-}
-
-double median(QVector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
 }
 
 struct Result {
@@ -60,12 +55,12 @@ Result measure(int projects, int rounds)
     };
     auto shown = [&](const QString &name) { return b.tblProjecttovName->asString() == name; };
 
-    QVector<double> idle, refresh, endToEnd;
+    std::vector<double> idle, refresh, endToEnd;
     QElapsedTimer t;
     for (int round = 0; round < rounds; ++round) {
         t.start();
         b.checkForChanges();
-        idle << t.nsecsElapsed() / 1e6;
+        idle.push_back(t.nsecsElapsed() / 1e6);
 
         const QString direct = rename(2 * round);
         t.start();
@@ -73,7 +68,7 @@ Result measure(int projects, int rounds)
             b.checkForChanges();
         while (!shown(direct))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        refresh << t.nsecsElapsed() / 1e6;
+        refresh.push_back(t.nsecsElapsed() / 1e6);
 
         // The commit lands anywhere in the timer's period, as a user's would.
         QEventLoop pause;
@@ -84,10 +79,10 @@ Result measure(int projects, int rounds)
         t.start();
         while (!shown(timed))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        endToEnd << t.nsecsElapsed() / 1e6;
+        endToEnd.push_back(t.nsecsElapsed() / 1e6);
     }
     db.closeDm();
-    return {median(idle), median(refresh), median(endToEnd),
+    return {medianOf(idle), medianOf(refresh), medianOf(endToEnd),
             *std::max_element(endToEnd.begin(), endToEnd.end())};
 }
 

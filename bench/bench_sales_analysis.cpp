@@ -4,6 +4,7 @@
 // same scan before the pictures were added. Not run by CTest:
 //   QT_QPA_PLATFORM=offscreen build/bench_sales_analysis [projects] [sales]
 #include "BenchScreenshot.h"
+#include "BenchTiming.h"
 #include "data/SalesAnalysis.h"
 #include "data/UnitDM.h"
 #include "program/WindowSet.h"
@@ -15,13 +16,11 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,35 +53,6 @@ void fill(TestDb &db, int projects, int sales)
     db.exec("COMMIT");
 }
 
-struct Timing {
-    double wall;
-    double cpu; // the thread's own share, what a machine with no other load would see
-};
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-// The medians of several runs.
-Timing median(const std::function<void()> &action)
-{
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < 9; ++i) {
-        QElapsedTimer timer;
-        const double cpuStart = threadCpuMs();
-        timer.start();
-        action();
-        wall.push_back(timer.nsecsElapsed() / 1e6);
-        cpu.push_back(threadCpuMs() - cpuStart);
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
-
 // What the catalogue benchmark reads: every column but the pictures.
 Timing projectScan(const QString &path)
 {
@@ -93,7 +63,7 @@ Timing projectScan(const QString &path)
     {
         QSqlQuery q(c);
         q.setForwardOnly(true);
-        t = median([&] {
+        t = timeRuns(9, [&] {
             q.exec("SELECT project_id, cat_id, year_id, version_id, tovName, price, project_begin, project_end,"
                    " datetime_update, path_repository, isExports, isExportsDesc, description FROM projects");
             while (q.next())
@@ -142,11 +112,11 @@ int main(int argc, char **argv)
     qint64 inRange = 0;
     for (Case &c : cases) {
         w->cbCategory->setCurrentIndex(c.comboIndex);
-        c.shown = median(show);
+        c.shown = timeRuns(9, show);
         const SalesQuery query{SalesPeriod::Month, QDate(2013, 1, 1), QDate(2013, 12, 31),
                                w->cbCategory->currentData().toInt(), 10};
-        c.periods = median([&] { analysis.run({query.period, query.from, query.to, query.catId, 0}); });
-        c.top = median([&] { analysis.topProjects(query); });
+        c.periods = timeRuns(9, [&] { analysis.run({query.period, query.from, query.to, query.catId, 0}); });
+        c.top = timeRuns(9, [&] { analysis.topProjects(query); });
         if (c.comboIndex == 0)
             inRange = w->report().total.count;
     }

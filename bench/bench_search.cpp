@@ -1,6 +1,7 @@
 // Times the search of the main window on a large catalogue, from the click on
 // "Найти" to the repainted project list. Not run by CTest:
 //   QT_QPA_PLATFORM=offscreen build/bench_search [projects]
+#include "BenchTiming.h"
 #include "app/DBGrid.h"
 #include "program/WindowSet.h"
 #include "data/UnitDM.h"
@@ -11,12 +12,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -39,34 +38,13 @@ void fill(TestDb &db, int projects)
     db.exec("COMMIT");
 }
 
-struct Timing {
-    double wall; // from the click to the repainted list
-    double cpu;  // the program's own share, what a machine with no other load would see
-};
-
-double threadCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
 // The medians of several runs of one user action, with the list repainted.
 Timing measure(const std::function<void()> &action)
 {
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < 7; ++i) {
-        QElapsedTimer timer;
-        const double cpuStart = threadCpuMs();
-        timer.start();
+    return timeRuns(7, [&] {
         action();
         frmMain->gridAuto->viewport()->repaint();
-        wall.push_back(timer.nsecsElapsed() / 1e6);
-        cpu.push_back(threadCpuMs() - cpuStart);
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
+    });
 }
 
 } // namespace
