@@ -49,6 +49,10 @@ public:
     virtual void setLastKey(const Database &db, const QString &table, const QString &keyColumn,
                             qint64 key) const = 0;
 
+    // What is damaged in the stored data, read page by page; empty when
+    // it is sound, or where the engine keeps its own (the server).
+    virtual QString damage(const Database &) const { return {}; }
+
     // A number that changes when another connection commits; none where the
     // engine can't tell so cheaply (the server).
     virtual std::optional<qint64> dataVersion(const Database &) const { return std::nullopt; }

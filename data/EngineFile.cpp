@@ -56,3 +56,12 @@ std::optional<qint64> FileEngine::dataVersion(const Database &db) const
     QSqlQuery q = db.exec(QStringLiteral("PRAGMA data_version"));
     return q.next() ? q.value(0).toLongLong() : 0;
 }
+
+QString FileEngine::damage(const Database &db) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("PRAGMA integrity_check(5)"));
+    QStringList problems;
+    while (q.next())
+        problems << q.value(0).toString();
+    return problems == QStringList{QStringLiteral("ok")} ? QString() : problems.join(QLatin1Char('\n'));
+}

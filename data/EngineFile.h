@@ -8,6 +8,7 @@ class FileEngine : public Engine
 public:
     Kind kind() const override { return Kind::File; }
     std::optional<qint64> dataVersion(const Database &db) const override;
+    QString damage(const Database &db) const override;
     QString schemaSql() const override;
     QStringList columns(const Database &db, const QString &table) const override;
     QStringList tables(const Database &db) const override;

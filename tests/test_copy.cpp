@@ -1,5 +1,5 @@
-// The catalogue tools on the PostgreSQL test server, run as the user runs
-// them: projectsales-newdb URL and projectsales-copy FROM TO.
+// The catalogue tools, run as the user runs them: projectsales-newdb URL and
+// projectsales-copy FROM TO, on the PostgreSQL test server and on a damaged file.
 
 #include "data/Database.h"
 #include "data/Engine.h"
@@ -61,8 +61,38 @@ class TestCopy : public QObject
 private slots:
     void init()
     {
+        if (QByteArray(QTest::currentTestFunction()) == "aDamagedFileIsNotCopied")
+            return;
         if (const QString reason = TestDb::serverUnavailable(); !reason.isEmpty())
             QSKIP(qPrintable(reason));
+    }
+
+    // One page of the projects' rows overwritten: the rows before it read
+    // fine, so a copy that does not look for the damage copies part of them.
+    void aDamagedFileIsNotCopied()
+    {
+        const QString source = dir.filePath("damaged.mdb");
+        QCOMPARE(runTool(NEWDB_PATH, {source, "--demo"}).exitCode, 0);
+        qint64 page = 0, pageSize = 0;
+        {
+            Database db;
+            db.open(source);
+            page = count(db, "SELECT pageno FROM dbstat WHERE name = 'projects' AND pagetype = 'leaf'"
+                             " ORDER BY pageno LIMIT 1 OFFSET 1");
+            pageSize = count(db, "PRAGMA page_size");
+        }
+        QVERIFY(page > 1);
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((page - 1) * pageSize));
+        QCOMPARE(file.write(QByteArray(int(pageSize), '\xff')), pageSize);
+        file.close();
+
+        const QString target = dir.filePath("copy-of-damaged.mdb");
+        const Run run = runTool(COPY_PATH, {source, target});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains("поврежден: копирование не начато"), qPrintable(run.errors));
+        QVERIFY2(!run.out.contains("Copied"), qPrintable(run.out));
+        QVERIFY(!QFileInfo::exists(target));
     }
 
     void newdbMakesTheTablesOnceOnAnEmptyServerDatabase()

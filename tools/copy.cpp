@@ -3,7 +3,9 @@
 // every table with its keys, pictures and exact money. The target must be
 // empty (a file that does not exist yet, a server database without the
 // tables, or one whose tables hold no rows); it is filled in one transaction
-// and checked row by row against the source before that is committed.
+// and checked row by row against the source before that is committed. A
+// source that can't be read whole (a damaged page) fails the copy, which
+// then leaves no target behind: a file source is checked page by page first.
 
 #include "DataError.h"
 #include "Database.h"
@@ -80,6 +82,24 @@ QStringList sharedColumns(const Database &from, const Database &to, const QStrin
     return shared;
 }
 
+// A read that ends early is an error, not the end of the table: a damaged
+// page stops the rows without a word otherwise.
+void requireReadToTheEnd(const QSqlQuery &rows, const QString &table, qint64 read, const QString &shown)
+{
+    if (rows.lastError().isValid())
+        throw DataError(QStringLiteral("Ошибка чтения таблицы %1 из %2 после %3 строк: копирование отменено.\n%4")
+                            .arg(table, shown).arg(read)
+                            .arg((rows.lastError().databaseText().isEmpty() ? rows.lastError().text()
+                                                                            : rows.lastError().databaseText())
+                                     .simplified()));
+}
+
+qint64 rowCount(const Database &db, const QString &table)
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
 Content copyTable(const Database &from, const Database &to, const CatalogueTable &table,
                   const QStringList &columns)
 {
@@ -102,11 +122,20 @@ Content copyTable(const Database &from, const Database &to, const CatalogueTable
         if (keyIndex >= 0)
             maxKey = qMax(maxKey, rows.value(keyIndex).toLongLong());
     }
+    const Content read = digest.result();
+    requireReadToTheEnd(rows, table.name, read.rows, from.engine().displayName(from.path()));
+    // Counted along another path of the source (an index), so a table that
+    // ends early on both paths alike is the only one that passes.
+    if (const qint64 counted = rowCount(from, table.name); counted != read.rows)
+        throw DataError(QStringLiteral("Таблица %1 из %2: прочитано %3 строк из %4; копирование отменено.")
+                            .arg(table.name, from.engine().displayName(from.path()))
+                            .arg(read.rows)
+                            .arg(counted));
     // Keys handed out in the source and deleted since are not handed out again.
     if (!table.key.isEmpty())
         to.engine().setLastKey(to, table.name, table.key,
                                qMax(maxKey, from.engine().lastKey(from, table.name, table.key)));
-    return digest.result();
+    return read;
 }
 
 Content readBack(const Database &db, const QString &table, const QStringList &columns)
@@ -115,7 +144,9 @@ Content readBack(const Database &db, const QString &table, const QStringList &co
     Digest digest;
     while (rows.next())
         digest.addRow(rows, int(columns.size()));
-    return digest.result();
+    const Content stored = digest.result();
+    requireReadToTheEnd(rows, table, stored.rows, db.engine().displayName(db.path()));
+    return stored;
 }
 
 void requireEmpty(const Database &db, const QString &shown)
@@ -128,6 +159,19 @@ void requireEmpty(const Database &db, const QString &shown)
             throw DataError(QStringLiteral("%1 is not empty (table %2 has rows); refusing to copy into it")
                                 .arg(shown, t.name));
     }
+}
+
+void requireSound(const Database &db, const QString &shown)
+{
+    QString damage;
+    try {
+        damage = db.engine().damage(db);
+    } catch (const DataError &e) {
+        damage = e.detail().isEmpty() ? e.text() : e.detail();
+    }
+    if (!damage.isEmpty())
+        throw DataError(QStringLiteral("Файл %1 поврежден: копирование не начато, ничего не записано.\n%2")
+                            .arg(shown, damage));
 }
 
 // A file that does not exist yet, or a server database without the tables,
@@ -156,6 +200,7 @@ int copy(const QString &fromLocation, const QString &toLocation)
     for (const CatalogueTable &t : catalogueTables())
         if (!from.engine().hasTable(from, t.name))
             return fail(QStringLiteral("%1 has no table %2; it is no catalogue").arg(shownFrom, t.name));
+    requireSound(from, shownFrom);
     const bool newFile = !Engine::isServerUrl(toLocation) && !QFileInfo::exists(toLocation);
     prepareTarget(toLocation);
     to.open(toLocation);
