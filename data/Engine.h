@@ -49,6 +49,12 @@ public:
     virtual void setLastKey(const Database &db, const QString &table, const QString &keyColumn,
                             qint64 key) const = 0;
 
+    // The objects of the catalogue (tables, views, functions, triggers) whose
+    // names contain part: whether they are exactly those that the schema's
+    // statements make, and the statements that drop them all.
+    virtual bool holdsExactly(const Database &, const QStringList &, const QString &) const { return false; }
+    virtual QStringList dropStatements(const Database &, const QString &) const { return {}; }
+
     // What is damaged in the stored data, read page by page; empty when
     // it is sound, or where the engine keeps its own (the server).
     virtual QString damage(const Database &) const { return {}; }

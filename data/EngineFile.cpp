@@ -65,3 +65,32 @@ QString FileEngine::damage(const Database &db) const
         problems << q.value(0).toString();
     return problems == QStringList{QStringLiteral("ok")} ? QString() : problems.join(QLatin1Char('\n'));
 }
+
+// The file keeps each object's statement as it was written.
+bool FileEngine::holdsExactly(const Database &db, const QStringList &statements, const QString &part) const
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE instr(name, :part) > 0"
+                                         " AND sql IS NOT NULL"),
+                          {{QStringLiteral("part"), part}});
+    QStringList stored, expected;
+    while (q.next())
+        stored << q.value(0).toString().simplified();
+    for (const QString &s : statements)
+        expected << s.simplified();
+    stored.sort();
+    expected.sort();
+    return stored == expected;
+}
+
+QStringList FileEngine::dropStatements(const Database &db, const QString &part) const
+{
+    // Triggers before the views they run on, views before the table.
+    QSqlQuery q = db.exec(QStringLiteral("SELECT 'DROP ' || upper(type) || ' \"' || name || '\"' FROM sqlite_master"
+                                         " WHERE instr(name, :part) > 0 AND type IN ('trigger', 'view', 'table')"
+                                         " ORDER BY CASE type WHEN 'trigger' THEN 0 WHEN 'view' THEN 1 ELSE 2 END"),
+                          {{QStringLiteral("part"), part}});
+    QStringList drops;
+    while (q.next())
+        drops << q.value(0).toString();
+    return drops;
+}

@@ -9,6 +9,8 @@ public:
     Kind kind() const override { return Kind::File; }
     std::optional<qint64> dataVersion(const Database &db) const override;
     QString damage(const Database &db) const override;
+    bool holdsExactly(const Database &db, const QStringList &statements, const QString &part) const override;
+    QStringList dropStatements(const Database &db, const QString &part) const override;
     QString schemaSql() const override;
     QStringList columns(const Database &db, const QString &table) const override;
     QStringList tables(const Database &db) const override;

@@ -284,3 +284,76 @@ QString ServerEngine::displayName(const QString &location) const
     url.setPassword(QString());
     return url.toString();
 }
+
+namespace {
+
+// What the statements leave on the server, in the form read back below: a
+// function by its name and body, a table and a trigger by their names.
+QStringList madeBy(const QStringList &statements)
+{
+    static const QRegularExpression made(
+        QStringLiteral("^CREATE\\s+(?:OR\\s+REPLACE\\s+)?(FUNCTION|TABLE|TRIGGER)\\s+(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList objects;
+    for (const QString &s : statements) {
+        const QRegularExpressionMatch m = made.match(s);
+        if (!m.hasMatch())
+            continue;
+        const QString kind = m.captured(1).toLower();
+        QString object = kind + QLatin1Char(' ') + m.captured(2).toLower();
+        if (kind == QLatin1String("function")) {
+            const qsizetype from = s.indexOf(QLatin1String("$$")), to = s.lastIndexOf(QLatin1String("$$"));
+            object += QLatin1Char(' ') + s.mid(from + 2, to - from - 2).simplified();
+        }
+        objects << object;
+    }
+    objects.sort();
+    return objects;
+}
+
+} // namespace
+
+bool ServerEngine::holdsExactly(const Database &db, const QStringList &statements, const QString &part) const
+{
+    QSqlQuery q = db.exec(QStringLiteral(
+                              "SELECT 'function ' || proname || ' ' || prosrc FROM pg_proc"
+                              " WHERE pronamespace = current_schema()::regnamespace AND strpos(proname, :part) > 0"
+                              " UNION ALL SELECT 'table ' || relname FROM pg_class"
+                              " WHERE relnamespace = current_schema()::regnamespace AND relkind IN ('r', 'v')"
+                              " AND strpos(relname, :part) > 0"
+                              " UNION ALL SELECT 'trigger ' || t.tgname FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                              " WHERE c.relnamespace = current_schema()::regnamespace AND NOT t.tgisinternal"
+                              " AND strpos(t.tgname, :part) > 0"),
+                          {{QStringLiteral("part"), part}});
+    QStringList stored;
+    while (q.next()) {
+        const QString object = q.value(0).toString();
+        const qsizetype body = object.startsWith(QLatin1String("function "))
+            ? object.indexOf(QLatin1Char(' '), 9) : -1;
+        stored << (body < 0 ? object.toLower() : object.left(body).toLower() + QLatin1Char(' ')
+                                                   + object.mid(body + 1).simplified());
+    }
+    stored.sort();
+    return stored == madeBy(statements);
+}
+
+QStringList ServerEngine::dropStatements(const Database &db, const QString &part) const
+{
+    // A function goes with the triggers that run it.
+    QSqlQuery q = db.exec(QStringLiteral(
+                              "SELECT 'DROP FUNCTION ' || oid::regprocedure::text || ' CASCADE' FROM pg_proc"
+                              " WHERE pronamespace = current_schema()::regnamespace AND strpos(proname, :part) > 0"
+                              " UNION ALL SELECT format('DROP TRIGGER %I ON %s', t.tgname, t.tgrelid::regclass)"
+                              " FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                              " WHERE c.relnamespace = current_schema()::regnamespace AND NOT t.tgisinternal"
+                              " AND strpos(t.tgname, :part) > 0 AND strpos(t.tgfoid::regproc::text, :part) = 0"
+                              " UNION ALL SELECT 'DROP ' || CASE relkind WHEN 'v' THEN 'VIEW ' ELSE 'TABLE ' END"
+                              " || oid::regclass::text || ' CASCADE' FROM pg_class"
+                              " WHERE relnamespace = current_schema()::regnamespace AND relkind IN ('r', 'v')"
+                              " AND strpos(relname, :part) > 0"),
+                          {{QStringLiteral("part"), part}});
+    QStringList drops;
+    while (q.next())
+        drops << q.value(0).toString();
+    return drops;
+}

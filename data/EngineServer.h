@@ -24,6 +24,8 @@ public:
     QString sameValueOperator() const override { return QStringLiteral("IS NOT DISTINCT FROM"); }
     QString shareLockClause() const override { return QStringLiteral(" FOR SHARE"); }
     void connect(QSqlDatabase &db, const QString &location) const override;
+    bool holdsExactly(const Database &db, const QStringList &statements, const QString &part) const override;
+    QStringList dropStatements(const Database &db, const QString &part) const override;
     QString displayName(const QString &location) const override;
 
 private:

@@ -16,16 +16,33 @@ const char *const kFillSql =
     " FROM orders o LEFT JOIN projects p ON p.project_id = o.project_id"
     " GROUP BY COALESCE(substr(o.date_orders, 1, 7), ''), COALESCE(p.cat_id, 0)";
 
-// The schema's statements that make the table, its helpers and its triggers
-// (all of them, and only they, carry its name), and the index of the sales
-// by project made as wide as the schema makes it now.
-QStringList definition(const Database &db)
+// The schema's statements that make the table, its helpers and its triggers:
+// all of them, and only they, carry its name.
+QStringList summaryStatements(const Database &db)
 {
-    QStringList statements{QStringLiteral("DROP INDEX IF EXISTS orders_project_id")};
+    QStringList statements;
     for (const QString &s : splitStatements(db.engine().schemaSql()))
-        if (s.contains(QLatin1String(kTable)) || s.startsWith(QLatin1String("CREATE INDEX orders_project_id ")))
+        if (s.contains(QLatin1String(kTable)))
             statements << s;
     return statements;
+}
+
+// Whatever the catalogue holds of the summary goes; the program's is made
+// in its place, the index of the sales by project as wide as the schema
+// makes it now, and filled from the sales.
+void rebuildInside(Database &db)
+{
+    const Engine &engine = db.engine();
+    QStringList statements = engine.dropStatements(db, QLatin1String(kTable));
+    statements << QStringLiteral("DROP INDEX IF EXISTS orders_project_id");
+    for (const QString &s : splitStatements(engine.schemaSql()))
+        if (s.startsWith(QLatin1String("CREATE INDEX orders_project_id ")))
+            statements << s;
+    // The triggers come before the fill: on a server they hold back other
+    // writers of the sales until the commit.
+    statements << summaryStatements(db);
+    db.runScript(statements.join(QStringLiteral(";\n")));
+    db.exec(QString::fromLatin1(kFillSql));
 }
 
 } // namespace
@@ -34,7 +51,7 @@ namespace SalesSummary {
 
 bool present(const Database &db)
 {
-    return db.engine().hasTable(db, QLatin1String(kTable));
+    return db.engine().holdsExactly(db, summaryStatements(db), QLatin1String(kTable));
 }
 
 bool ensure(Database &db)
@@ -45,17 +62,18 @@ bool ensure(Database &db)
         return false;
     try {
         db.transaction([&] {
-            // The triggers come before the fill: on a server they hold back
-            // other writers of the sales until the commit.
-            if (present(db))
-                return;
-            db.runScript(definition(db).join(QStringLiteral(";\n")));
-            db.exec(QString::fromLatin1(kFillSql));
+            if (!present(db)) // or made by another program meanwhile
+                rebuildInside(db);
         });
     } catch (const DataError &) {
-        // Busy, or made by another program meanwhile.
+        // Busy, or no right to change the catalogue's tables.
     }
     return present(db);
+}
+
+void rebuild(Database &db)
+{
+    db.transaction([&] { rebuildInside(db); });
 }
 
 } // namespace SalesSummary

@@ -102,7 +102,10 @@ BEGIN
     FROM sales_month_of_project WHERE project_id = NEW.project_id;
 END;
 
--- sales_month_sale counts one sale in (sign 1) or out (sign -1).
+-- sales_month_sale counts one sale in (sign 1) or out (sign -1). The file has
+-- one writer at a time, and a writer reads what is committed: a move of the
+-- project's category in progress holds the file until it commits, so the
+-- sale reads the category it moved to (a server locks the project's row).
 CREATE VIEW sales_month_sale AS SELECT 0 AS project_id, '' AS date_orders, 0 AS summ, 0 AS sign WHERE 0;
 CREATE TRIGGER sales_month_sale_row INSTEAD OF INSERT ON sales_month_sale
 BEGIN

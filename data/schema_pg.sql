@@ -107,12 +107,17 @@ BEGIN
     END LOOP;
 END $$;
 
--- Counts one sale in (sign 1) or out (sign -1).
+-- Counts one sale in (sign 1) or out (sign -1). The project's row is locked
+-- while its category is read: a move of the project that is not committed
+-- yet is waited for, and the sale counts in the category it moved to; a move
+-- that comes later waits for the sale and then takes it along.
 CREATE FUNCTION sales_month_sale(p_project INTEGER, p_date TEXT, p_summ BIGINT, p_sign INTEGER) RETURNS void
 LANGUAGE plpgsql AS $$
+DECLARE
+    v_cat INTEGER;
 BEGIN
-    PERFORM sales_month_add(COALESCE(substr(p_date, 1, 7), ''),
-                            COALESCE((SELECT cat_id FROM projects WHERE project_id = p_project), 0),
+    SELECT cat_id INTO v_cat FROM projects WHERE project_id = p_project FOR SHARE;
+    PERFORM sales_month_add(COALESCE(substr(p_date, 1, 7), ''), COALESCE(v_cat, 0),
                             p_sign, CASE WHEN p_summ IS NULL THEN 0 ELSE p_sign END,
                             p_sign * COALESCE(p_summ >> 32, 0), p_sign * COALESCE(p_summ & 4294967295, 0));
 END $$;

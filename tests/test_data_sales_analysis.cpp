@@ -1,12 +1,14 @@
 // The sales totals of the analysis window, on a small catalogue whose results
 // are counted by hand: period edges, an empty range, a category without
 // sales, exact money.
+#include "data/DataError.h"
 #include "data/Database.h"
 #include "data/SalesAnalysis.h"
 #include "data/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QSqlQuery>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -86,6 +88,49 @@ void dropMonthlyTotals(const TestDb &db)
         for (const QString &name : names)
             db.exec(QStringLiteral("DROP %1 %2").arg(type, name));
     }
+}
+
+// A summary of an older program: on the server, a sale read its project's
+// category without waiting for a move of the project in progress; in a file,
+// a trigger was lost to another tool. And its totals drifted.
+void makeOlderSummary(const TestDb &db)
+{
+    if (TestDb::onServer())
+        db.exec("CREATE OR REPLACE FUNCTION sales_month_sale(p_project INTEGER, p_date TEXT, p_summ BIGINT,"
+                " p_sign INTEGER) RETURNS void LANGUAGE plpgsql AS $$ BEGIN"
+                " PERFORM sales_month_add(COALESCE(substr(p_date, 1, 7), ''),"
+                " COALESCE((SELECT cat_id FROM projects WHERE project_id = p_project), 0),"
+                " p_sign, CASE WHEN p_summ IS NULL THEN 0 ELSE p_sign END,"
+                " p_sign * COALESCE(p_summ >> 32, 0), p_sign * COALESCE(p_summ & 4294967295, 0)); END $$");
+    else
+        db.exec("DROP TRIGGER orders_sales_month_insert");
+    db.exec("UPDATE sales_month SET sales = sales + 5");
+}
+
+// Runs first inside a transaction of one session and, while that is open,
+// second in another session on a thread of its own; commits the first once
+// the second has had time to go through or to wait for it.
+void interleave(const QString &location, const char *first, const char *second)
+{
+    QString failure;
+    std::unique_ptr<QThread> other(QThread::create([&] {
+        try {
+            Database two(QStringLiteral("second"));
+            two.open(location);
+            two.exec(QLatin1String(second));
+        } catch (const DataError &e) {
+            failure = e.text();
+        }
+    }));
+    Database one(QStringLiteral("first"));
+    one.open(location);
+    one.transaction([&] {
+        one.exec(QLatin1String(first));
+        other->start();
+        other->wait(400);
+    });
+    other->wait();
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 qint64 allSumm()
@@ -253,6 +298,24 @@ private slots:
         Dm->sqlStateOrders->close();
         Dm->sqlStateOrders->open();
         QVERIFY(Dm->sqlStateOrders->fieldByName("allSumm")->isNull()); // as SUM() over no sum
+    }
+
+    // One user moves a project to another category while another records a
+    // sale of it, in either order: the sale counts where the project is once
+    // both have committed. A catalogue whose summary is not the program's
+    // gets the program's when it is opened.
+    void aSaleDuringAMoveOfItsProjectCountsWhereTheProjectEnds()
+    {
+        analysis.reset();
+        db->closeDm();
+        makeOlderSummary(*db);
+        const Database &conn = *db->openDm()->ADOConnection;
+        interleave(db->path(), "UPDATE projects SET cat_id = 2 WHERE project_id = 1",
+                   "INSERT INTO orders (project_id, date_orders, summ) VALUES (1, '2012-05-05', 10)");
+        interleave(db->path(), "INSERT INTO orders (project_id, date_orders, summ) VALUES (1, '2012-05-06', 20)",
+                   "UPDATE projects SET cat_id = 3 WHERE project_id = 1");
+        QCOMPARE(monthlyTotals(conn), monthlyTotalsOfTheSales(conn));
+        QCOMPARE(db->scalar("SELECT sales FROM sales_month WHERE month = '2012-05' AND cat_id = 3").toInt(), 2);
     }
 
     // A catalogue made before the monthly totals gets them when it is opened,
