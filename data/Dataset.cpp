@@ -84,8 +84,13 @@ void Dataset::open()
 {
     if (isActive())
         return;
+    adopt(fetch());
+}
+
+void Dataset::adopt(QVector<Row> rows)
+{
     m_lastMasterKey = masterValue();
-    m_rows = fetch();
+    m_rows = std::move(rows);
     m_caches->clear();
     m_state = State::Browse;
     m_deferredCache.clear();
@@ -116,8 +121,15 @@ void Dataset::close()
 void Dataset::refresh()
 {
     const int rec = recNo();
+    QVector<Row> rows;
+    try {
+        rows = fetch();
+    } catch (const DataError &) {
+        readAgainLater();
+        throw;
+    }
     close();
-    open();
+    adopt(std::move(rows));
     if (rec > 0)
         setRecNo(std::min(rec, recordCount()));
 }
@@ -140,8 +152,8 @@ void Dataset::resync()
         m_resyncPending = true;
         return;
     }
+    QVector<Row> rows = fetch(); // a failed read leaves it pending
     m_resyncPending = false;
-    QVector<Row> rows = fetch();
     m_lastMasterKey = masterValue();
     m_deferredCache.clear();
     m_deferredRow = -1;
@@ -164,6 +176,12 @@ void Dataset::resync()
     emit changed(Change::Reset);
     if (moved)
         emit afterScroll();
+}
+
+void Dataset::readAgainLater()
+{
+    if (isActive())
+        m_resyncPending = true;
 }
 
 // Runs once the command that asked for it is over, never inside its transaction.
@@ -764,7 +782,12 @@ void Dataset::masterMoved()
     if (key == m_lastMasterKey)
         return;
     m_lastMasterKey = key;
-    m_rows = fetch();
+    try {
+        m_rows = fetch();
+    } catch (const DataError &) {
+        readAgainLater(); // the rows of the previous master stay until then
+        throw;
+    }
     m_caches->clear();
     m_deferredCache.clear();
     m_deferredRow = -1;

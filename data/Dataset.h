@@ -54,12 +54,18 @@ public:
 
     void open();
     void close();
-    void refresh(); // close and open, keeping filter and sort
+    // Close and open, keeping filter and sort. When the rows can't be read,
+    // the dataset keeps the rows it holds, to be read at the next look
+    // (readAgainLater), and the error is thrown.
+    void refresh();
     // Reads the rows again in place, for changes made by other users: keeps
     // filter, sort and the current row (by key); views hear of it only when
     // a row they show changed. A pending row defers it to its post or cancel.
     void resync();
     bool isResyncPending() const { return m_resyncPending; }
+    // What is held may differ from what is stored: the next resync (the next
+    // look for other users' changes) reads it again.
+    void readAgainLater();
     bool isActive() const { return m_state != State::Inactive; }
     State state() const { return m_state; }
     bool isEditing() const { return m_state == State::Insert || m_state == State::Edit; }
@@ -147,6 +153,7 @@ protected:
     QString detailField() const { return m_detailField; }
 
 private:
+    void adopt(QVector<Row> rows);
     QVariant rawValue(const Row &row, const Field *field) const;
     QVariant lookedUp(const Row &row, const Field *field) const;
     class RowSource;

@@ -332,6 +332,10 @@ bool TDm::checkForChanges()
     const QScopedValueRollback<bool> checking(m_checking, true);
     try {
         ADOConnection->pollChanges();
+        // Lists that could not be read after a refused command.
+        for (const auto &entry : std::as_const(m_liveDatasets))
+            if (entry.first->isResyncPending())
+                entry.first->resync();
     } catch (const DataError &) {
         // Nobody asked for this look: a locked or lost connection shows on
         // the user's next command, and a later look tries again.
@@ -348,10 +352,11 @@ void TDm::refreshTables(const QStringList &tables)
             dataset->resync();
 }
 
+// A file another program holds can't be read now: the dataset shows what it
+// held, and the next look reads it again.
 void TDm::reopen(Dataset *ds)
 {
-    ds->close();
-    ds->open();
+    ds->refresh();
 }
 
 void TDm::DataModuleCreate()
@@ -451,11 +456,19 @@ void TDm::deleteProjectWithOrders()
         });
     } catch (...) {
         // Rolled back: the list and the totals show again what the file holds,
-        // the project on the row it stood on.
-        tblProject->refresh();
-        tblProject->setRecNo(recNo);
-        reopen(sqlStatistic);
-        reopen(sqlStateOrders);
+        // the project on the row it stood on. A file that can't be read now
+        // (held by another program) is waited for once; the lists keep what
+        // they show and the next look reads them.
+        try {
+            tblProject->refresh();
+            tblProject->setRecNo(recNo);
+            sqlStatistic->refresh();
+            sqlStateOrders->refresh();
+        } catch (const DataError &) {
+            for (Dataset *ds : {static_cast<Dataset *>(tblProject), static_cast<Dataset *>(sqlStatistic),
+                                static_cast<Dataset *>(sqlStateOrders)})
+                ds->readAgainLater();
+        }
         throw;
     }
 }
