@@ -238,6 +238,35 @@ private slots:
         QVERIFY(!column(b->tblProject, "tovName").contains("Касса 2"));
     }
 
+    // The picture is read only when a row needs it, yet an update or a delete
+    // still finds it as it was read: another user's new picture is neither
+    // overwritten nor deleted unseen.
+    void anotherUsersPictureIsNeitherOverwrittenNorDeletedUnseen()
+    {
+        db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 1", {QByteArray("BM first")});
+        goTo(a, QStringLiteral("Касса"));
+        goTo(b.get(), QStringLiteral("Касса"));
+        QCOMPARE(b->tblProjectscreenshots->asBytes(), QByteArray("BM first"));
+        b->tblProject->edit();
+        b->tblProjectscreenshots->setAsBytes("BM of b");
+        a->tblProject->edit();
+        a->tblProjectscreenshots->setAsBytes("BM of a");
+        a->tblProject->post();
+
+        QCOMPARE(refusal([&] { b->tblProject->post(); }).kind(), DataError::Kind::Conflict);
+        QCOMPARE(stored("SELECT screenshots FROM projects WHERE project_id = 1").toByteArray(), QByteArray("BM of a"));
+        b->tblProject->cancel();
+        QCOMPARE(b->tblProjectscreenshots->asBytes(), QByteArray("BM of a"));
+        a->tblProject->edit();
+        a->tblProjectscreenshots->setAsBytes("BM again");
+        a->tblProject->post();
+
+        const DataError refused = refusal([&] { b->deleteProjectWithOrders(); });
+        QCOMPARE(refused.kind(), DataError::Kind::Conflict);
+        QVERIFY(refused.text().contains(QStringLiteral("не удалена")));
+        QCOMPARE(stored("SELECT screenshots FROM projects WHERE project_id = 1").toByteArray(), QByteArray("BM again"));
+    }
+
     void theSameNameFromTwoUsersIsStoredOnce()
     {
         for (TDm *dm : {a, b.get()}) {
