@@ -219,14 +219,17 @@ void Database::commit()
 DataError Database::failure(const QSqlError &e) const
 {
     // The server's driver closes a connection whose socket it saw die; its
-    // statements then fail without a word of the server's.
+    // statements then fail without a word of the server's, and its last
+    // error is that of an earlier failure (a refused reconnect).
     const bool closed = m_engine->kind() == Engine::Kind::Server && !connection().isOpen();
     if (!closed && !m_engine->isConnectionLost(e))
         return m_engine->translate(e);
     m_lost = true;
+    const QString reason = closed ? QStringLiteral("Соединение с сервером разорвано.")
+                                  : (e.databaseText().isEmpty() ? e.text() : e.databaseText()).simplified();
     return DataError(QStringLiteral("Потеряна связь с сервером базы данных; действие не выполнено. "
-                                    "Следующее действие подключится к серверу заново.\n%1")
-                         .arg((e.databaseText().isEmpty() ? e.text() : e.databaseText()).simplified()),
+                                    "Следующее действие подключится к серверу заново.\n")
+                         + reason,
                      DataError::Kind::Connection);
 }
 

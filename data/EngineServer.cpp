@@ -31,6 +31,21 @@ QString quotedOption(const QString &value)
     return QLatin1Char('\'') + v + QLatin1Char('\'');
 }
 
+// The driver would cut a text at a NUL and connect with what comes before.
+QString nulIn(const ServerUrl &u, const QUrlQuery &query)
+{
+    const QChar nul(0);
+    const QString said = QStringLiteral(" есть нулевой символ (%00)");
+    for (const auto &[part, name] : {std::pair{u.user, "в имени пользователя"}, std::pair{u.password, "в пароле"},
+                                     std::pair{u.host, "в имени сервера"}, std::pair{u.database, "в имени базы данных"}})
+        if (part.contains(nul))
+            return QString::fromUtf8(name) + said;
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded))
+        if (key.contains(nul) || value.contains(nul))
+            return QStringLiteral("в параметре \"") + QString(key).remove(nul) + QLatin1Char('"') + said;
+    return {};
+}
+
 ServerUrl parseUrl(const QString &location)
 {
     ServerUrl u;
@@ -46,6 +61,8 @@ ServerUrl parseUrl(const QString &location)
     u.database = url.path(QUrl::FullyDecoded).mid(1);
     if (u.database.isEmpty() || u.database.contains(QLatin1Char('/')))
         u.error = QStringLiteral("в адресе нет имени базы данных (postgresql://пользователь@сервер:порт/база)");
+    if (const QString nul = nulIn(u, QUrlQuery(url)); !nul.isEmpty())
+        u.error = nul;
     bool timeout = false;
     for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
         u.options << key + QLatin1Char('=') + quotedOption(value);
