@@ -3,10 +3,13 @@
 #include "Clock.h"
 #include "DataError.h"
 #include "Database.h"
+#include "SalesSummary.h"
 #include "UnitDM.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <algorithm>
@@ -16,21 +19,47 @@ namespace Backup {
 
 namespace {
 
-const char *const StampFormat = "yyyy-MM-dd_HHmm";
+const char *const StampFormat = "yyyy-MM-dd_HHmmss";
+const char *const OlderStampFormat = "yyyy-MM-dd_HHmm"; // copies made before the seconds were named
 const int StepPages = 256; // short steps, so a writer waits little and cancel is quick
+const int BusyStepMs = 100; // a lock is waited for in steps this short, so cancel is quick
+const QString PartSuffix = QStringLiteral(".part");
 
-// "db-2026-12-09_1830.mdb", "db-2026-12-09_1830-2.mdb" for a second one that minute.
+// The name of a kind in a copy's file name; none for the daily copies.
+QString kindTag(Kind kind)
+{
+    switch (kind) {
+    case Kind::Manual:
+        return QStringLiteral("manual");
+    case Kind::BeforeRestore:
+        return QStringLiteral("before-restore");
+    default:
+        return {};
+    }
+}
+
+// "db-2026-12-09_183005.mdb", "db-2026-12-09_183005-manual.mdb", and "-2"
+// before the extension for a second one that second.
 struct Name {
     QString path;
     QDateTime made;
+    Kind kind = Kind::Daily;
     int sequence = 1;
 };
 
 QRegularExpression namePattern(const QFileInfo &db)
 {
-    return QRegularExpression(QStringLiteral("^%1-(\\d{4}-\\d{2}-\\d{2}_\\d{4})(?:-(\\d+))?\\.%2$")
-                                  .arg(QRegularExpression::escape(db.completeBaseName()),
-                                       QRegularExpression::escape(db.suffix())));
+    return QRegularExpression(
+        QStringLiteral("^%1-(\\d{4}-\\d{2}-\\d{2}_\\d{4}(?:\\d{2})?)(?:-(manual|before-restore))?(?:-(\\d+))?\\.%2$")
+            .arg(QRegularExpression::escape(db.completeBaseName()), QRegularExpression::escape(db.suffix())));
+}
+
+Kind kindOf(const QString &tag)
+{
+    for (Kind kind : {Kind::Manual, Kind::BeforeRestore})
+        if (tag == kindTag(kind))
+            return kind;
+    return Kind::Daily;
 }
 
 // The copies of dbPath, newest first, read from their names alone.
@@ -44,9 +73,12 @@ QList<Name> names(const QString &dbPath)
         const auto m = pattern.match(file);
         if (!m.hasMatch())
             continue;
-        const QDateTime made = QDateTime::fromString(m.captured(1), QLatin1String(StampFormat));
+        const QString stamp = m.captured(1);
+        const QDateTime made = QDateTime::fromString(
+            stamp, QLatin1String(stamp.size() == 15 ? OlderStampFormat : StampFormat));
         if (made.isValid())
-            result.append({folder.filePath(file), made, m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
+            result.append({folder.filePath(file), made, kindOf(m.captured(2)),
+                           m.captured(3).isEmpty() ? 1 : m.captured(3).toInt()});
     }
     std::sort(result.begin(), result.end(), [](const Name &a, const Name &b) {
         return a.made != b.made ? a.made > b.made : a.sequence > b.sequence;
@@ -54,16 +86,22 @@ QList<Name> names(const QString &dbPath)
     return result;
 }
 
-QString newName(const QString &dbPath)
+QString newName(const QString &dbPath, Kind kind)
 {
     const QFileInfo db(dbPath);
     const QDir folder(folderOf(dbPath));
-    const QString stem = db.completeBaseName() + QLatin1Char('-')
-        + Clock::now().toString(QLatin1String(StampFormat));
+    QString stem = db.completeBaseName() + QLatin1Char('-') + Clock::now().toString(QLatin1String(StampFormat));
+    if (kind != Kind::Daily)
+        stem += QLatin1Char('-') + kindTag(kind);
     QString path = folder.filePath(QStringLiteral("%1.%2").arg(stem, db.suffix()));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = folder.filePath(QStringLiteral("%1-%2.%3").arg(stem).arg(n).arg(db.suffix()));
     return path;
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
 }
 
 struct Connection {
@@ -75,9 +113,8 @@ struct Connection {
 void openConnection(Connection &c, const QString &path, int flags)
 {
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c.db, flags, nullptr) != SQLITE_OK)
-        throw DataError(QStringLiteral("Не удалось открыть файл \"%1\".\n%2")
-                            .arg(QDir::toNativeSeparators(path), c.error()));
-    sqlite3_busy_timeout(c.db, 5000);
+        throw DataError(QStringLiteral("Не удалось открыть файл \"%1\".\n%2").arg(shown(path), c.error()));
+    sqlite3_busy_timeout(c.db, BusyStepMs);
 }
 
 qint64 pageSize(sqlite3 *db)
@@ -91,31 +128,75 @@ qint64 pageSize(sqlite3 *db)
     return size;
 }
 
-// A new copy, written beside its final name and renamed when complete.
-QString makeCopy(const QString &dbPath, const ProgressFn &progress)
+void requireWritableFolder(const QString &folder)
 {
-    const QString folder = folderOf(dbPath);
     if (!QDir().mkpath(folder))
-        throw DataError(QStringLiteral("Не удалось создать папку резервных копий \"%1\".")
-                            .arg(QDir::toNativeSeparators(folder)));
-    const QString target = newName(dbPath);
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
+        throw DataError(QStringLiteral("Не удалось создать папку резервных копий \"%1\".").arg(shown(folder)));
+    if (!QFileInfo(folder).isWritable())
+        throw DataError(QStringLiteral("В папку резервных копий \"%1\" нельзя записывать: копия не сделана.")
+                            .arg(shown(folder)),
+                        DataError::Kind::ReadOnly);
+}
+
+// What copies stopped midway (a killed program) left. Only while no other
+// program copies into the folder: its lock says so.
+void removeLeftovers(const QString &dbPath)
+{
+    QDir folder(folderOf(dbPath));
+    const QString stem = QFileInfo(dbPath).completeBaseName() + QLatin1Char('-');
+    for (const QString &file : folder.entryList({stem + QStringLiteral("*.part"), stem + QStringLiteral("*.part-*")},
+                                                QDir::Files | QDir::Hidden))
+        folder.remove(file);
+}
+
+// The folder, writable, locked while one program writes copies into it (a
+// lock left by a killed program is taken over) and cleared of leftovers;
+// when another program holds the lock, it is writing, and the leftovers wait.
+std::unique_ptr<QLockFile> prepareFolder(const QString &dbPath)
+{
+    requireWritableFolder(folderOf(dbPath));
+    auto lock = std::make_unique<QLockFile>(QDir(folderOf(dbPath)).filePath(QStringLiteral(".backup.lock")));
+    lock->setStaleLockTime(0); // a long copy is no stale lock
+    if (!lock->tryLock(0))
+        return nullptr;
+    removeLeftovers(dbPath);
+    return lock;
+}
+
+// source written into target, the errors naming shownTarget instead of the
+// file written in between.
+bool copyInto(const QString &source, const QString &target, const QString &shownTarget, const ProgressFn &progress)
+{
     try {
-        if (!copyDatabase(dbPath, part, progress)) {
-            QFile::remove(part);
-            return {};
-        }
-    } catch (...) {
+        return copyDatabase(source, target, progress);
+    } catch (const DataError &e) {
+        QFile::remove(target);
+        throw DataError(QString(e.text()).replace(shown(target), shown(shownTarget)), e.kind());
+    }
+}
+
+// A new copy, written beside its final name and renamed when complete.
+QString makeCopy(const QString &dbPath, Kind kind, const ProgressFn &progress)
+{
+    const QString target = newName(dbPath, kind);
+    const QString part = target + PartSuffix;
+    if (!copyInto(dbPath, part, target, progress)) {
         QFile::remove(part);
-        throw;
+        return {};
     }
     if (!QFile::rename(part, target)) {
         QFile::remove(part);
-        throw DataError(QStringLiteral("Не удалось сохранить резервную копию \"%1\".")
-                            .arg(QDir::toNativeSeparators(target)));
+        throw DataError(QStringLiteral("Не удалось сохранить резервную копию \"%1\".").arg(shown(target)));
     }
     return target;
+}
+
+void rotate(const QString &dbPath, Kind kind)
+{
+    int kept = 0;
+    for (const Name &name : names(dbPath))
+        if (name.kind == kind && ++kept > limit(kind))
+            QFile::remove(name.path);
 }
 
 // The progress of one part of a job that counts bytes from offset of total.
@@ -126,7 +207,30 @@ ProgressFn part(const ProgressFn &progress, qint64 offset, qint64 total)
     return [=](qint64 done, qint64) { return progress(offset + done, total); };
 }
 
+// The copy as the program keeps its own file: its journal beside it (a copy
+// made in WAL mode would turn the database file to WAL), and the sales
+// summary and its triggers those of the program, filled from the sales.
+void makeProgramsOwn(const QString &path)
+{
+    Database db(QStringLiteral("restore"));
+    db.open(path);
+    db.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    SalesSummary::rebuild(db);
+}
+
 } // namespace
+
+int limit(Kind kind)
+{
+    switch (kind) {
+    case Kind::Manual:
+        return 10;
+    case Kind::BeforeRestore:
+        return 5;
+    default:
+        return 14; // one a day: two weeks of work
+    }
+}
 
 QString folderOf(const QString &dbPath)
 {
@@ -166,12 +270,13 @@ QList<Copy> list(const QString &dbPath)
     for (const Name &name : names(dbPath)) {
         Copy copy = inspect(name.path);
         copy.made = name.made;
+        copy.kind = name.kind;
         copies.append(copy);
     }
     return copies;
 }
 
-bool copyDatabase(const QString &source, const QString &target, const ProgressFn &progress)
+bool copyDatabase(const QString &source, const QString &target, const ProgressFn &progress, int busyWaitMs)
 {
     Connection from, to;
     openConnection(from, source, SQLITE_OPEN_READONLY);
@@ -182,6 +287,7 @@ bool copyDatabase(const QString &source, const QString &target, const ProgressFn
     const qint64 bytesPerPage = pageSize(from.db);
     int rc = SQLITE_OK;
     bool cancelled = false;
+    QDeadlineTimer busyUntil(busyWaitMs);
     while (true) {
         rc = sqlite3_backup_step(backup, StepPages);
         if (rc != SQLITE_OK && rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
@@ -192,68 +298,76 @@ bool copyDatabase(const QString &source, const QString &target, const ProgressFn
             cancelled = true;
             break;
         }
-        if (rc != SQLITE_OK)
-            sqlite3_sleep(20);
+        if (rc == SQLITE_OK)
+            busyUntil.setRemainingTime(busyWaitMs);
+        else if (busyUntil.hasExpired())
+            break;
     }
     // Finishing before the last step rolls back what was written into target.
     sqlite3_backup_finish(backup);
     if (cancelled)
         return false;
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        throw DataError(QStringLiteral("Файл базы данных занят другой программой: копирование не сделано. "
+                                       "Повторите попытку позже."),
+                        DataError::Kind::Locked);
     if (rc != SQLITE_DONE)
-        throw DataError(QStringLiteral("Не удалось скопировать базу данных в \"%1\".\n%2")
-                            .arg(QDir::toNativeSeparators(target), to.error()));
+        throw DataError(QStringLiteral("Не удалось скопировать базу данных в \"%1\".\n%2").arg(shown(target), to.error()));
     return true;
 }
 
-QString make(const QString &dbPath, const ProgressFn &progress)
+QString make(const QString &dbPath, Kind kind, const ProgressFn &progress)
 {
-    const QString copy = makeCopy(dbPath, progress);
+    const auto lock = prepareFolder(dbPath);
+    const QString copy = makeCopy(dbPath, kind, progress);
     if (!copy.isEmpty())
-        rotate(dbPath);
+        rotate(dbPath, kind);
     return copy;
 }
 
-QString makeIfDue(const QString &dbPath)
+QString makeIfDue(const QString &dbPath, const ProgressFn &progress)
 {
     const QFileInfo db(dbPath);
     const QString folder = folderOf(dbPath);
     if (!db.isWritable() || !QDir().mkpath(folder) || !QFileInfo(folder).isWritable())
         return {};
-    const QList<Name> copies = names(dbPath);
-    if (!copies.isEmpty()) {
-        const Name &newest = copies.first();
-        if (newest.made.date() == Clock::today()
-            || db.lastModified() <= QFileInfo(newest.path).lastModified())
+    for (const Name &newest : names(dbPath)) {
+        if (newest.kind != Kind::Daily)
+            continue;
+        if (newest.made.date() == Clock::today() || db.lastModified() <= QFileInfo(newest.path).lastModified())
             return {};
+        break;
     }
-    try {
-        return make(dbPath);
-    } catch (const DataError &) {
-        return {}; // the automatic copy never bothers the user
-    }
+    return make(dbPath, Kind::Daily, progress);
 }
 
-void rotate(const QString &dbPath, int keep)
-{
-    const QList<Name> copies = names(dbPath);
-    for (int i = keep; i < copies.size(); ++i)
-        QFile::remove(copies[i].path);
-}
-
-bool restore(const QString &dbPath, const QString &copyPath, const ProgressFn &progress)
+QString restore(const QString &dbPath, const QString &copyPath, const ProgressFn &progress)
 {
     const Copy chosen = inspect(copyPath, true);
     if (!chosen.isUsable())
         throw DataError(QStringLiteral("Копия \"%1\" не является базой данных программы, восстановление отменено.\n%2")
                             .arg(QFileInfo(copyPath).fileName(), chosen.problem));
     const qint64 current = QFileInfo(dbPath).size();
-    const qint64 total = current + chosen.size;
-    if (makeCopy(dbPath, part(progress, 0, total)).isEmpty())
-        return false;
-    if (!copyDatabase(copyPath, dbPath, part(progress, current, total)))
-        return false;
-    rotate(dbPath);
-    return true;
+    const qint64 total = current + 2 * chosen.size;
+    const auto lock = prepareFolder(dbPath);
+    const QString before = makeCopy(dbPath, Kind::BeforeRestore, part(progress, 0, total));
+    if (before.isEmpty())
+        return {};
+    // The copy is made the program's own beside it, so the file is replaced in one step.
+    const QString prepared = QDir(folderOf(dbPath)).filePath(QFileInfo(dbPath).completeBaseName()
+                                                             + QStringLiteral("-restore") + PartSuffix);
+    struct Removed {
+        QString path;
+        ~Removed() { QFile::remove(path); }
+    } removed{prepared};
+    QFile::remove(prepared);
+    if (!copyInto(copyPath, prepared, dbPath, part(progress, current, total)))
+        return {};
+    makeProgramsOwn(prepared);
+    if (!copyDatabase(prepared, dbPath, part(progress, current + chosen.size, total)))
+        return {};
+    rotate(dbPath, Kind::BeforeRestore);
+    return before;
 }
 
 } // namespace Backup

@@ -24,6 +24,19 @@ namespace {
 
 const QString Caption = QStringLiteral("Резервные копии");
 const qint64 MegaByte = 1024 * 1024;
+const QString MadeFormat = QStringLiteral("dd.MM.yyyy HH:mm:ss");
+
+QString kindText(Backup::Kind kind)
+{
+    switch (kind) {
+    case Backup::Kind::Manual:
+        return QStringLiteral("вручную");
+    case Backup::Kind::BeforeRestore:
+        return QStringLiteral("перед восстановлением");
+    default:
+        return QStringLiteral("ежедневная");
+    }
+}
 
 QPushButton *button(QWidget *parent, const char *name, const QString &text)
 {
@@ -66,9 +79,9 @@ TfrmBackups::TfrmBackups(QWidget *parent)
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setWordWrap(true);
 
-    gridCopies = new QTableWidget(0, 4, this);
+    gridCopies = new QTableWidget(0, 5, this);
     gridCopies->setObjectName(QStringLiteral("gridCopies"));
-    gridCopies->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Размер"),
+    gridCopies->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Вид"), QStringLiteral("Размер"),
                                            QStringLiteral("Проектов"), QStringLiteral("Продаж")});
     gridCopies->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     gridCopies->verticalHeader()->hide();
@@ -129,24 +142,28 @@ void TfrmBackups::refreshList()
         lblInfo->setText(QStringLiteral("База данных находится на сервере: её резервные копии делает сервер."));
         return;
     }
-    lblInfo->setText(QStringLiteral("Копии базы данных в папке %1 (хранятся последние %2):")
+    lblInfo->setText(QStringLiteral("Копии базы данных в папке %1 (хранятся последние %2 ежедневных, "
+                                    "%3 сделанных вручную и %4 сделанных перед восстановлением):")
                          .arg(QDir::toNativeSeparators(Backup::folderOf(source)))
-                         .arg(Backup::Kept));
+                         .arg(Backup::limit(Backup::Kind::Daily))
+                         .arg(Backup::limit(Backup::Kind::Manual))
+                         .arg(Backup::limit(Backup::Kind::BeforeRestore)));
     m_copies = Backup::list(source);
     gridCopies->setRowCount(int(m_copies.size()));
     const QLocale locale;
     for (int row = 0; row < m_copies.size(); ++row) {
         const Backup::Copy &c = m_copies[row];
-        gridCopies->setItem(row, 0, cell(c.made.toString(QStringLiteral("dd.MM.yyyy HH:mm"))));
-        gridCopies->setItem(row, 1, cell(sizeText(c.size), Qt::AlignRight));
+        gridCopies->setItem(row, 0, cell(c.made.toString(MadeFormat)));
+        gridCopies->setItem(row, 1, cell(kindText(c.kind)));
+        gridCopies->setItem(row, 2, cell(sizeText(c.size), Qt::AlignRight));
         if (c.isUsable()) {
-            gridCopies->setItem(row, 2, cell(locale.toString(c.projects), Qt::AlignRight));
-            gridCopies->setItem(row, 3, cell(locale.toString(c.orders), Qt::AlignRight));
+            gridCopies->setItem(row, 3, cell(locale.toString(c.projects), Qt::AlignRight));
+            gridCopies->setItem(row, 4, cell(locale.toString(c.orders), Qt::AlignRight));
         } else {
             auto *bad = cell(QStringLiteral("повреждена"));
             bad->setToolTip(c.problem);
-            gridCopies->setItem(row, 2, bad);
-            gridCopies->setSpan(row, 2, 1, 2);
+            gridCopies->setItem(row, 3, bad);
+            gridCopies->setSpan(row, 3, 1, 2);
         }
     }
     if (!m_copies.isEmpty())
@@ -170,7 +187,7 @@ void TfrmBackups::startAutomaticBackup()
     const QString source = Dm ? Dm->backupSource() : QString();
     if (source.isEmpty() || isBusy())
         return;
-    m_job->start([source](const Backup::ProgressFn &) { return Backup::makeIfDue(source); });
+    m_job->start([source](const Backup::ProgressFn &progress) { return Backup::makeIfDue(source, progress); });
     updateButtons();
 }
 
@@ -187,7 +204,9 @@ void TfrmBackups::btnCreateClick(QObject *)
     // The program stays usable while the copy is made; the dialog only shows and cancels it.
     m_progress = startProgress(this, QStringLiteral("Создание резервной копии…"), QStringLiteral("МБ"),
                                Qt::NonModal);
-    m_job->start([source](const Backup::ProgressFn &progress) { return Backup::make(source, progress); });
+    m_job->start([source](const Backup::ProgressFn &progress) {
+        return Backup::make(source, Backup::Kind::Manual, progress);
+    });
     m_poll->start();
     updateButtons();
 }
@@ -203,8 +222,15 @@ void TfrmBackups::jobFinished()
     m_poll->stop();
     const bool asked = m_progress != nullptr;
     m_progress.reset();
-    if (asked && !m_job->error().isEmpty())
-        showStandardError(this, m_job->error());
+    // The daily copy runs unasked, maybe with this window closed: its failure
+    // is told over the main window.
+    QWidget *over = isVisible() ? this : parentWidget();
+    if (!m_job->error().isEmpty())
+        showStandardError(over, asked ? m_job->error()
+                                      : QStringLiteral("Ежедневная резервная копия не сделана.\n") + m_job->error());
+    else if (asked && !m_job->result().isEmpty())
+        showNotice(over, Caption, QStringLiteral("Резервная копия создана: %1")
+                                      .arg(QDir::toNativeSeparators(m_job->result())));
     if (isVisible())
         refreshList();
     updateButtons();
@@ -224,11 +250,12 @@ void TfrmBackups::btnRestoreClick(QObject *)
         return;
     }
     const QLocale locale;
-    const QString question =
-        QStringLiteral("Заменить данные программы копией от %1 (проектов: %2, продаж: %3)?\n"
-                       "Перед заменой будет сделана копия текущих данных.")
-            .arg(chosen.made.toString(QStringLiteral("dd.MM.yyyy HH:mm")), locale.toString(chosen.projects),
-                 locale.toString(chosen.orders));
+    const QString described = QStringLiteral("копией от %1 (проектов: %2, продаж: %3)")
+                                  .arg(chosen.made.toString(MadeFormat), locale.toString(chosen.projects),
+                                       locale.toString(chosen.orders));
+    const QString question = QStringLiteral("Заменить данные программы %1?\n"
+                                            "Перед заменой будет сделана копия текущих данных.")
+                                 .arg(described);
     if (!seams().question(this, Caption, question))
         return;
 
@@ -237,17 +264,19 @@ void TfrmBackups::btnRestoreClick(QObject *)
     auto progress = startProgress(this, QStringLiteral("Восстановление из резервной копии…"),
                                   QStringLiteral("МБ"), Qt::ApplicationModal);
     const QString copyPath = chosen.path;
-    job.start([source, copyPath](const Backup::ProgressFn &p) {
-        return Backup::restore(source, copyPath, p) ? copyPath : QString();
-    });
+    job.start([source, copyPath](const Backup::ProgressFn &p) { return Backup::restore(source, copyPath, p); });
     while (!job.wait(20))
         if (!progress->step(megabytes(job.done()), megabytes(job.total())))
             job.cancel();
     progress.reset();
-    if (!job.error().isEmpty())
+    if (!job.error().isEmpty()) {
         showStandardError(this, job.error());
-    else if (!job.result().isEmpty())
+    } else if (!job.result().isEmpty()) {
         Dm->reloadAll();
+        showNotice(this, Caption,
+                   QStringLiteral("Данные программы заменены %1.\nПрежние данные сохранены в копии %2.")
+                       .arg(described, QDir::toNativeSeparators(job.result())));
+    }
     refreshList();
 }
 
