@@ -83,7 +83,8 @@ TfrmBackups::TfrmBackups(QWidget *parent)
     gridCopies->setObjectName(QStringLiteral("gridCopies"));
     gridCopies->setHorizontalHeaderLabels({QStringLiteral("Дата"), QStringLiteral("Вид"), QStringLiteral("Размер"),
                                            QStringLiteral("Проектов"), QStringLiteral("Продаж")});
-    gridCopies->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    gridCopies->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    gridCopies->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     gridCopies->verticalHeader()->hide();
     gridCopies->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     gridCopies->setSelectionBehavior(QAbstractItemView::SelectRows);
