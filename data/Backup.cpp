@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <algorithm>
+#include <memory>
 #include <sqlite3.h>
 
 namespace Backup {
