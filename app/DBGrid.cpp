@@ -6,6 +6,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 
 namespace {
 constexpr int IndicatorWidth = 14;
@@ -180,6 +181,21 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     m_syncing = false;
     if (m_dataset->recNo() != current.row() + 1)
         syncFromDataset(); // the dataset did not move: show where it is
+}
+
+void DBGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    const int sideways = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    if (selectionBehavior() == SelectRows && !m_keyScroll)
+        horizontalScrollBar()->setValue(sideways);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *event)
+{
+    m_keyScroll = true;
+    QTableView::keyPressEvent(event);
+    m_keyScroll = false;
 }
 
 bool DBGrid::currentRowInView() const

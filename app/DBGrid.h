@@ -39,6 +39,11 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    // A grid of whole rows brings a row into view upwards or downwards only:
+    // a click must not carry the first columns out of sight. The arrow keys
+    // still scroll sideways.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -59,4 +64,5 @@ private:
     bool m_columnLines = true;
     bool m_rowLines = true;
     bool m_syncing = false;
+    bool m_keyScroll = false;
 };

@@ -2,7 +2,7 @@
 
 #include "app/Seams.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -22,7 +22,9 @@ public:
         m_dialog.setObjectName(QStringLiteral("dlgProgress"));
         m_dialog.setWindowTitle(QStringLiteral("Выполнение"));
         m_dialog.setWindowModality(modality);
-        m_dialog.setMinimumDuration(ShowAfterMs);
+        // Shown by step() alone: the dialog's own timer would put it over a
+        // message shown before the job's first step.
+        m_dialog.setMinimumDuration(std::numeric_limits<int>::max());
         m_dialog.setAutoClose(false);
         m_dialog.setAutoReset(false);
         m_dialog.setMinimumWidth(360);
@@ -45,6 +47,8 @@ public:
             ++shift;
         m_dialog.setMaximum(int(qMax<qint64>(total, 1) >> shift));
         m_dialog.setValue(int(qMin(done, total) >> shift));
+        if (!m_dialog.isVisible() && m_clock.elapsed() >= ShowAfterMs)
+            m_dialog.show();
         // Until the dialog shows, nothing the user does may start another
         // command in the middle of this one.
         QCoreApplication::processEvents(m_dialog.isVisible() ? QEventLoop::AllEvents
@@ -64,6 +68,13 @@ std::unique_ptr<Progress> progressDialog(QWidget *parent, const QString &text, c
                                          Qt::WindowModality modality)
 {
     return std::make_unique<DialogProgress>(parent, text, unit, modality);
+}
+
+void hideProgressWindows()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (qobject_cast<QProgressDialog *>(window) && window->isVisible())
+            window->hide();
 }
 
 std::unique_ptr<Progress> startProgress(QWidget *parent, const QString &text, const QString &unit,

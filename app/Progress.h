@@ -19,10 +19,15 @@ public:
     virtual bool step(qint64 done, qint64 total) = 0;
 };
 
-// A dialog over parent that appears once the job has run about half a second.
+// A dialog over parent that appears at the first step after the job has run
+// about half a second.
 // unit follows the counts ("МБ"); modality says what the job blocks meanwhile.
 std::unique_ptr<Progress> startProgress(QWidget *parent, const QString &text, const QString &unit = {},
                                         Qt::WindowModality modality = Qt::WindowModal);
+
+// Hides the progress dialogs on screen, so a message is never covered; a
+// job that goes on shows its dialog again at its next step.
+void hideProgressWindows();
 
 // The real dialog (QProgressDialog), for the seams.
 std::unique_ptr<Progress> progressDialog(QWidget *parent, const QString &text, const QString &unit,

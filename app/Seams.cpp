@@ -1,6 +1,7 @@
 #include "app/Seams.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -8,17 +9,20 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 
 namespace {
 
 void realNotice(QWidget *parent, const QString &caption, const QString &text)
 {
+    hideProgressWindows();
     QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
 bool realQuestion(QWidget *parent, const QString &caption, const QString &text)
 {
+    hideProgressWindows();
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
@@ -26,6 +30,7 @@ bool realQuestion(QWidget *parent, const QString &caption, const QString &text)
 
 void realErrorBox(QWidget *parent, const QString &text)
 {
+    hideProgressWindows();
     QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
     box.exec();
@@ -43,6 +48,54 @@ void realPreview(QWidget *parent, const QString &title, std::function<void(QPrin
 bool realStartProgram(const QString &program, const QString &parameters)
 {
     return QProcess::startDetached(program, QProcess::splitCommand(parameters));
+}
+
+QString realSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                         const QString &defaultSuffix, bool askOverwrite)
+{
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setObjectName(QStringLiteral("dlgSaveFile"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !askOverwrite);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+// An opener that fails later than this ran the mail program in the
+// foreground and reports how that ended, not whether it started.
+const int OpenerVerdictMs = 5000;
+
+void realOpenUrl(const QUrl &url, std::function<void()> failed)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Qt starts the desktop's opener and never learns that it found no program.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty()) {
+        // No parent and no pipes: closing this program must not end the mail program.
+        auto *process = new QProcess;
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, failed, clock](int code, QProcess::ExitStatus status) {
+                             if ((status != QProcess::NormalExit || code != 0) && clock.elapsed() < OpenerVerdictMs)
+                                 failed();
+                             process->deleteLater();
+                         });
+        QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart) {
+                failed();
+                process->deleteLater();
+            }
+        });
+        process->start(opener, {QString::fromLatin1(url.toEncoded())});
+        return;
+    }
+#endif
+    if (!QDesktopServices::openUrl(url))
+        failed();
 }
 
 int realScreenWidth()
@@ -63,18 +116,13 @@ Seams Seams::real()
                         const QString &filter) {
         return QFileDialog::getOpenFileName(parent, caption, dir, filter);
     };
-    s.saveFileName = [](QWidget *parent, const QString &caption, const QString &dir,
-                        const QString &filter) {
-        // The export decides itself what happens to an existing page.
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
-    };
+    s.saveFileName = realSaveFileName;
     s.existingDirectory = [](QWidget *parent, const QString &caption, const QString &dir) {
         return QFileDialog::getExistingDirectory(parent, caption, dir);
     };
     s.preview = realPreview;
     s.startProgram = realStartProgram;
-    s.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    s.openUrl = realOpenUrl;
     s.progress = progressDialog;
     s.screenWidth = realScreenWidth;
     return s;

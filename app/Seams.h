@@ -23,8 +23,11 @@ struct Seams
     // Return an empty text when the user cancels.
     std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
                           const QString &filter)> openFileName;
-    std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
-                          const QString &filter)> saveFileName;
+    // defaultSuffix is added to a name typed without one, so the question
+    // before replacing a file is about the file that will be written;
+    // askOverwrite false leaves an existing file to the caller.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                          const QString &defaultSuffix, bool askOverwrite)> saveFileName;
     std::function<QString(QWidget *parent, const QString &caption, const QString &dir)> existingDirectory;
 
     // A modal print preview; render paints the pages on the printer it is given.
@@ -33,7 +36,10 @@ struct Seams
 
     // The shell: parameters are split like a command line. False when it could not start.
     std::function<bool(const QString &program, const QString &parameters)> startProgram;
-    std::function<bool(const QUrl &url)> openUrl;
+    // Hands a link to the desktop's program for it; failed runs, at once or a
+    // moment later, when no program took it (the opener could not start or
+    // said it failed).
+    std::function<void(const QUrl &url, std::function<void()> failed)> openUrl;
 
     // The progress of a long job (see startProgress).
     std::function<std::unique_ptr<Progress>(QWidget *parent, const QString &text, const QString &unit,

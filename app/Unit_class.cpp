@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOptionViewItem>
 #include <QUrl>
 
@@ -64,7 +65,7 @@ void mailExec(const QString &address, QWidget *owner)
 {
     const QString link = QStringLiteral("mailto:") + address + QStringLiteral("?subject=")
         + QStringLiteral("Письмо автору программы учета разработок");
-    if (!seams().openUrl(QUrl(link, QUrl::TolerantMode)))
-        showNotice(owner, QStringLiteral("Сообщение"),
-                   QStringLiteral("Не могу запустить почтовую программу"));
+    seams().openUrl(QUrl(link, QUrl::TolerantMode), [owner = QPointer<QWidget>(owner)] {
+        showNotice(owner, QStringLiteral("Сообщение"), QStringLiteral("Не могу запустить почтовую программу"));
+    });
 }

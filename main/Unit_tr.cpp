@@ -276,12 +276,33 @@ void TfrmMain::setWidthFromScreen()
     const int screenWidth = seams().screenWidth();
     const int outerWidth = screenWidth >= WideScreen ? WideScreen : NarrowWidth;
     const int frameWidth = frameGeometry().width() - width();
+    m_widthFrame = frameWidth;
     resize(outerWidth - frameWidth, height());
 
     const QRect screenArea = screen()->availableGeometry();
     const int x = screen()->geometry().left() + (screenWidth - outerWidth) / 2;
     const int y = screenArea.top() + qMax(0, (screenArea.height() - frameGeometry().height()) / 2);
     move(x, y);
+}
+
+// The window manager frames the window only after its first show: once the
+// frame is known, the outer width is set again, once.
+void TfrmMain::widthAfterFraming()
+{
+    if (m_widthFrame == 0 && frameGeometry().width() != width() && !isMaximized() && !isFullScreen())
+        setWidthFromScreen();
+}
+
+void TfrmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    widthAfterFraming();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    widthAfterFraming();
 }
 
 void TfrmMain::filterCategory()

@@ -206,6 +206,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -226,11 +228,14 @@ private:
     QGroupBox *createCurrentFrame();
     void connectControls();
     void setWidthFromScreen();
+    void widthAfterFraming();
     bool isMenuShortcut(const QKeyEvent *key) const;
     void sortBy(const QString &field);
     void setSortOrder(const QString &order, QAction *checked);
     // Rows of the project list, as filtered now, marked for the HTML export.
     int exportCount();
+
+    int m_widthFrame = -1; // the frame's width when the width was set; -1 before
 };
 
 extern TfrmMain *frmMain;

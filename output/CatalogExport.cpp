@@ -15,9 +15,10 @@ namespace {
 
 const QString Caption = QStringLiteral("Сохранение");
 
-// Why a write failed, in words: a full disk is named as such.
+} // namespace
+
 // A write cut short leaves no error code, so the free space tells.
-QString reasonOf(const QFileDevice &file)
+QString writeFailureReason(const QFileDevice &file)
 {
     const QStorageInfo disk(QFileInfo(file.fileName()).absolutePath());
     if (file.error() == QFileDevice::ResourceError || (disk.isValid() && disk.bytesAvailable() < 65536))
@@ -26,6 +27,8 @@ QString reasonOf(const QFileDevice &file)
         return QStringLiteral("запись прервана");
     return file.errorString();
 }
+
+namespace {
 
 [[noreturn]] void writeFailed(const QString &path, const QString &reason)
 {
@@ -37,8 +40,9 @@ QString reasonOf(const QFileDevice &file)
 void writePage(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        writeFailed(path, reasonOf(file));
+    // commit() alone would not notice a failed last flush.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
+        writeFailed(path, writeFailureReason(file));
 }
 
 // Pictures and support files go into the new folder, where nothing can be in
@@ -48,9 +52,9 @@ void writeNewFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        writeFailed(path, reasonOf(file));
+        writeFailed(path, writeFailureReason(file));
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = reasonOf(file);
+        const QString reason = writeFailureReason(file);
         file.remove();
         writeFailed(path, reason);
     }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 
+class QFileDevice;
 class QWidget;
 
 // A picture or the page could not be written; carries the text for the user.
@@ -18,6 +19,9 @@ public:
 private:
     QString m_text;
 };
+
+// Why a write of file failed, in words: a full disk is named as such.
+QString writeFailureReason(const QFileDevice &file);
 
 // One export of the project list, as its filter and order leave it, into a
 // new folder named after the moment of the export beside the chosen file:

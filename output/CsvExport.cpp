@@ -14,24 +14,44 @@ namespace CsvExport {
 
 namespace {
 
-QString field(const QString &text)
+QString field(QString text)
 {
+    // No spreadsheet holds a NUL, and some readers end the line at one.
+    text.replace(QChar(0), QChar::ReplacementCharacter);
     static const QString special = QStringLiteral(";\"\r\n");
     if (std::none_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); }))
         return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// A text that a spreadsheet would take for a formula gets a leading
+// apostrophe, which keeps it text in Calc and Excel alike and loses nothing
+// the user typed. Numbers, money and dates are written bare, so a negative
+// price stays a number.
+QString asText(QString text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        text.prepend(QLatin1Char('\''));
+    return text;
 }
 
 // A value as a spreadsheet with Russian settings reads it.
 QString cellAt(const Dataset *ds, int row, const Field *f)
 {
-    if (f->type() == FieldType::Money) {
+    switch (f->type()) {
+    case FieldType::Money: {
         const QVariant v = ds->valueAt(row, f);
         return v.isNull() ? QString() : Money::fromUnits(v.toLongLong()).toString(QLatin1Char(','));
     }
-    return ds->displayTextAt(row, f);
+    case FieldType::Text:
+    case FieldType::Memo:
+    case FieldType::Lookup:
+        return asText(ds->displayTextAt(row, f));
+    default:
+        return ds->displayTextAt(row, f);
+    }
 }
 
 // The file under way: removed unless committed.
@@ -51,7 +71,9 @@ public:
 
     void commit()
     {
-        if (!m_file.commit())
+        // commit() does not notice a failed last flush (Qt 6.4) and would
+        // put a cut file in place of an earlier one.
+        if (!m_file.flush() || !m_file.commit())
             failed();
     }
 
@@ -64,7 +86,7 @@ private:
 
     [[noreturn]] void failed()
     {
-        const QString reason = m_file.errorString();
+        const QString reason = writeFailureReason(m_file);
         m_file.cancelWriting();
         throw CatalogWriteError(QStringLiteral("Не удалось записать файл \"%1\": %2")
                                     .arg(QDir::toNativeSeparators(m_file.fileName()), reason));
@@ -140,7 +162,7 @@ bool writeSales(QWidget *parent, const QString &path)
             return false;
         const qint64 key = projects->valueAt(row, dm.tblProjectproject_id).toLongLong();
         const auto range = rowsOf.value(key);
-        const QStringList head = {QString::number(key), projects->displayTextAt(row, dm.tblProjecttovName)};
+        const QStringList head = {QString::number(key), cellAt(projects, row, dm.tblProjecttovName)};
         for (int s = range.first; s < range.first + range.second; ++s) {
             QStringList values = head;
             for (const Field *f : fields)

@@ -14,7 +14,8 @@ namespace {
 
 QString chooseCsvFile(QWidget *parent, const QString &caption)
 {
-    QString path = seams().saveFileName(parent, caption, QString(), QStringLiteral("Файлы CSV (*.csv)"));
+    QString path = seams().saveFileName(parent, caption, QString(), QStringLiteral("Файлы CSV (*.csv)"),
+                                        QStringLiteral("csv"), true);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
     return path;

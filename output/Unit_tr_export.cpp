@@ -11,19 +11,30 @@
 
 void TfrmMain::mnuExportCatClick(QObject *)
 {
+    // No question about an existing file: the page goes into a new folder.
     const QString chosen = seams().saveFileName(this, QString(), QString(),
-                                                QStringLiteral("HTML-страницы (*.html)"));
+                                                QStringLiteral("HTML-страницы (*.html)"), QString(), false);
     if (chosen.isEmpty())
         return;
     const int count = exportCount();
     CatalogExport job(this, chosen, supportFolder());
-    const auto progress = startProgress(this, QStringLiteral("Экспорт каталога в HTML…"));
-    try {
-        job.run(count, [&progress](int done, int total) { return progress->step(done, total); });
-    } catch (const CatalogWriteError &e) {
-        // The export folder is removed again; nothing is claimed written.
-        showStandardError(this, e.text());
+    QString failure;
+    {
+        // Made at the first row: an export refused before it started shows
+        // no progress, and none is left to cover the message after a failure.
+        std::unique_ptr<Progress> progress;
+        try {
+            job.run(count, [this, &progress](int done, int total) {
+                if (!progress)
+                    progress = startProgress(this, QStringLiteral("Экспорт каталога в HTML…"));
+                return progress->step(done, total);
+            });
+        } catch (const CatalogWriteError &e) {
+            failure = e.text(); // the export folder is removed again
+        }
     }
+    if (!failure.isEmpty())
+        showStandardError(this, failure);
 }
 
 int TfrmMain::exportCount()

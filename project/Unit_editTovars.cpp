@@ -279,6 +279,17 @@ void TfrmProjectEdit::FormShow()
                            + Dm->tblConfigsrepository_ip->asString() + QStringLiteral("/"));
 }
 
+namespace {
+
+// A box left blank: on an empty catalogue the new row got no key, and a
+// category or year added meanwhile is not picked by itself.
+bool isBlank(const Field *key)
+{
+    return key->isNull() || key->asInteger() == 0;
+}
+
+} // namespace
+
 // The checks run in the dialog's order; the first that fails ends the click.
 bool TfrmProjectEdit::checkEntries()
 {
@@ -287,7 +298,7 @@ bool TfrmProjectEdit::checkEntries()
         editNameTov->setFocus();
         return false;
     }
-    if (Dm->tblCategory->isEmpty()) {
+    if (Dm->tblCategory->isEmpty() || isBlank(Dm->tblProjectcat_id)) {
         showNotice(this, EditCaption, QStringLiteral("Необходимо выбрать одну из категорий."));
         return false;
     }
@@ -297,7 +308,7 @@ bool TfrmProjectEdit::checkEntries()
                    QStringLiteral("Введите стоимость проекта (Можно указать 0 при необходимости)"));
         return false;
     }
-    if (Dm->tblYear->isEmpty()) {
+    if (Dm->tblYear->isEmpty() || isBlank(Dm->tblProjectyear_id)) {
         showNotice(this, EditCaption, QStringLiteral("Необходимо выбрать год разработки."));
         return false;
     }

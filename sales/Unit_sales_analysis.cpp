@@ -403,14 +403,14 @@ QString TfrmSalesAnalysis::selectionText() const
 void TfrmSalesAnalysis::btnSavePictureClick(QObject *)
 {
     QString path = seams().saveFileName(this, QStringLiteral("Сохранить рисунок"), QString(),
-                                        QStringLiteral("Рисунок PNG (*.png)"));
+                                        QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png"), true);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".png");
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly)
-        && chartImage(chartView->viewport()->size()).save(&file, "PNG") && file.commit();
+        && chartImage(chartView->viewport()->size()).save(&file, "PNG") && file.flush() && file.commit();
     if (!written)
         showStandardError(this, QStringLiteral("Не удалось записать файл \"%1\": %2")
                                     .arg(QDir::toNativeSeparators(path), file.errorString()));

@@ -193,6 +193,24 @@ private slots:
         QCOMPARE(dm->tblCategory->recNo(), 2);
     }
 
+    // A click on a wide column, as the project grid's name, leaves the first
+    // columns in view, also once the view's delayed scroll to the click ran.
+    void aClickNeverScrollsSideways()
+    {
+        grid = std::make_unique<DBGrid>();
+        grid->setColumns({{"project_id", "Код проекта", Qt::AlignCenter, 69},
+                          {"tovName", "Наименование", Qt::AlignLeft, 1065}});
+        grid->setDataSource(dm->DsTovar);
+        grid->resize(400, 200);
+        grid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+        const QRect name = grid->visualRect(grid->model()->index(2, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(300, name.center().y()));
+        QTest::qWait(QApplication::doubleClickInterval() + 200);
+        QCOMPARE(dm->tblProject->recNo(), 3);
+        QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+    }
+
     void scrollingALongDatasetBringsTheRowIntoView()
     {
         showManyYears();

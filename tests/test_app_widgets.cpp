@@ -490,6 +490,40 @@ private slots:
         QCOMPARE(rec->notices[0].text, QString("Не могу запустить почтовую программу"));
     }
 
+    // The desktop's opener is the real launcher: one that says it failed (no
+    // mail program for the link) is reported like one that is not there.
+    void aFailingMailOpenerIsReported()
+    {
+        seams().openUrl = Seams::real().openUrl;
+        const QString bin = rec->tempPath() + "/bin";
+        const QString seen = rec->tempPath() + "/seen.txt";
+        QVERIFY(QDir().mkpath(bin));
+        QFile opener(bin + "/xdg-open");
+        const auto openerExits = [&](int code) {
+            QVERIFY(opener.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            opener.write(QString("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n").arg(seen).arg(code).toUtf8());
+            opener.close();
+            opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        const QByteArray path = qgetenv("PATH");
+        auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(bin));
+
+        openerExits(0);
+        mailExec("author@example.org");
+        QTRY_VERIFY(QFileInfo(seen).size() > 0);
+        QTest::qWait(200); // its exit is seen
+        QVERIFY(rec->notices.isEmpty());
+        QFile link(seen);
+        QVERIFY(link.open(QIODevice::ReadOnly));
+        QVERIFY(link.readAll().startsWith("mailto:author@example.org?subject=%D0%9F"));
+
+        openerExits(4); // xdg-open: no program for the link
+        mailExec("author@example.org");
+        QTRY_COMPARE(rec->notices.size(), 1);
+        QCOMPARE(rec->notices[0].text, QString("Не могу запустить почтовую программу"));
+    }
+
     void startProgramSplitsTheParametersLikeACommandLine()
     {
         const Seams real = Seams::real();

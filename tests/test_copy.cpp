@@ -63,8 +63,7 @@ private slots:
     {
         if (QByteArray(QTest::currentTestFunction()) == "aDamagedFileIsNotCopied")
             return;
-        if (const QString reason = TestDb::serverUnavailable(); !reason.isEmpty())
-            QSKIP(qPrintable(reason));
+        REQUIRE_PACKAGE(TestDb::serverUnavailable().isEmpty(), TestDb::serverUnavailable());
     }
 
     // One page of the projects' rows overwritten: the rows before it read

@@ -506,6 +506,7 @@ private slots:
     {
         if (TestDb::onServer())
             QSKIP("a file's permissions have no counterpart on the server");
+        RUN_AS_NOBODY_WHEN_ROOT();
         db->closeDm();
         QFile::setPermissions(db->path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         if (QFileInfo(db->path()).isWritable())

@@ -18,9 +18,11 @@
 #include "reference/Unit_year.h"
 #include "reference/Unit_year_edit.h"
 #include "sales/Unit_orders_edit.h"
+#include "sales/Unit_sales_analysis.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"
 #include "support/RecordingSeams.h"
+#include "support/Requires.h"
 #include "support/TestDb.h"
 
 #include <QAction>
@@ -78,7 +80,7 @@ private slots:
     void menuShortcutsWinOverTextBoxes();
     void searchGroupStartsEmpty();
     void questionButtonsReadRussian();
-    void saveDialogAsksNoOverwriteQuestion();
+    void onlyTheHtmlExportSkipsTheOverwriteQuestion();
 
 private:
     void start();
@@ -595,8 +597,8 @@ void TestMainWindow::menuShortcutsWinOverTextBoxes()
 // The real boxes and dialogs, as the program shows them.
 void TestMainWindow::questionButtonsReadRussian()
 {
-    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
-        QSKIP("Qt's Russian translation is not installed (qt6-translations-l10n)");
+    REQUIRE_PACKAGE(QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")),
+                    "Qt's Russian translation is not installed (qt6-translations-l10n)");
     QStringList buttons;
     QTimer::singleShot(0, this, [&buttons] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
@@ -611,23 +613,45 @@ void TestMainWindow::questionButtonsReadRussian()
     QCOMPARE(buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
 }
 
-void TestMainWindow::saveDialogAsksNoOverwriteQuestion()
+// Only the HTML export, whose page goes into a new folder, saves without the
+// question about an existing file; the CSV files and the chart's picture ask
+// it, about the name with its suffix.
+void TestMainWindow::onlyTheHtmlExportSkipsTheOverwriteQuestion()
 {
-    bool asks = true;
-    QString title;
-    QTimer::singleShot(0, this, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        title = dialog->windowTitle();
-        dialog->reject();
-    });
-    QVERIFY(Seams::real().saveFileName(nullptr, QString(), QString(), QStringLiteral("HTML-страницы (*.html)"))
-                .isEmpty());
-    QVERIFY(!asks);
+    showMain();
+    seams().saveFileName = Seams::real().saveFileName;
+    struct Asked {
+        bool asks = false;
+        QString suffix;
+        QString title;
+    };
+    const auto ask = [this](const std::function<void()> &command) {
+        Asked asked;
+        QTimer::singleShot(0, this, [&asked] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            asked = {!dialog->testOption(QFileDialog::DontConfirmOverwrite), dialog->defaultSuffix(),
+                     dialog->windowTitle()};
+            dialog->reject();
+        });
+        command();
+        return asked;
+    };
+    const Asked html = ask([] { frmMain->mnuExportCat->trigger(); });
+    QVERIFY(!html.asks);
+    QCOMPARE(html.suffix, QString());
     if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
-        QCOMPARE(title, QStringLiteral("Сохранить как"));
+        QCOMPARE(html.title, QStringLiteral("Сохранить как"));
+    for (QAction *csv : {frmMain->mnuExportProjectsCsv, frmMain->mnuExportOrdersCsv}) {
+        const Asked asked = ask([csv] { csv->trigger(); });
+        QVERIFY(asked.asks);
+        QCOMPARE(asked.suffix, QStringLiteral("csv"));
+    }
+    const Asked picture = ask([] { frmSalesAnalysis->btnSavePictureClick(); });
+    QVERIFY(picture.asks);
+    QCOMPARE(picture.suffix, QStringLiteral("png"));
+    QVERIFY(m_seams->errors.isEmpty());
 }
 
 void TestMainWindow::searchGroupStartsEmpty()

@@ -6,6 +6,7 @@
 #include "output/CatalogExport.h"
 #include "output/Cp1251.h"
 #include "support/RecordingSeams.h"
+#include "support/Requires.h"
 #include "support/TestDb.h"
 
 #include <QBuffer>
@@ -341,7 +342,8 @@ private slots:
     {
         open();
         QString filter;
-        seams().saveFileName = [&](QWidget *, const QString &, const QString &, const QString &f) {
+        seams().saveFileName = [&](QWidget *, const QString &, const QString &, const QString &f,
+                                   const QString &, bool) {
             filter = f;
             return QString();
         };
@@ -356,7 +358,18 @@ private slots:
         const QStringList before = filesUnder(folder);
         const QByteArray page = readAll(folder + "/first.html");
 
+        // With the real progress window, which must not come up over the message.
+        seams().progress = progressDialog;
+        bool covered = false;
+        const auto record = seams().notice;
+        seams().notice = [&](QWidget *parent, const QString &caption, const QString &text) {
+            record(parent, caption, text);
+            QTest::qWait(700);
+            for (QWidget *w : QApplication::topLevelWidgets())
+                covered = covered || (w->inherits("QProgressDialog") && w->isVisible());
+        };
         exportAs("second");
+        QVERIFY(!covered);
         QCOMPARE(rec->notices.size(), 1);
         QCOMPARE(rec->notices[0].caption, QString("Сохранение"));
         QCOMPARE(rec->notices[0].text, QString("Ошибка создания директории для хранения отчета"));
@@ -410,8 +423,7 @@ private slots:
     void theBrowserShowsAnAccordionWithPictures()
     {
         const QString chromium = QStandardPaths::findExecutable("chromium");
-        if (chromium.isEmpty())
-            QSKIP("chromium is not installed");
+        REQUIRE_PACKAGE(!chromium.isEmpty(), "chromium is not installed");
         db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 1", {bitmap(Qt::darkCyan)});
         db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 4", {bitmap(Qt::darkYellow)});
         open();

@@ -14,6 +14,7 @@
 #include "output/ReportSystem.h"
 #include "output/Unit_report_selected.h"
 #include "support/RecordingSeams.h"
+#include "support/Requires.h"
 #include "support/TestDb.h"
 
 #include <QBuffer>
@@ -32,6 +33,10 @@ bool havePoppler()
     return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
         && !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
 }
+
+// Only the cases that read printed pages need poppler-utils.
+#define REQUIRE_POPPLER() \
+    REQUIRE_PACKAGE(havePoppler(), "pdftotext and pdftoppm (poppler-utils) are not installed")
 
 QByteArray run(const QString &program, const QStringList &arguments)
 {
@@ -214,8 +219,6 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        if (!havePoppler())
-            QSKIP("pdftotext and pdftoppm are needed to read the printed pages");
     }
 
     void init()
@@ -459,6 +462,7 @@ private slots:
 
     void theSheetPrintsLabelsAndValuesInOrder()
     {
+        REQUIRE_POPPLER();
         db->exec("INSERT INTO configs (repository_ip, path_TortoiseSVN) VALUES ('10.1.2.3', 'C:\\svn')");
         db->exec("INSERT INTO orders (project_id, date_orders, summ, comments) VALUES (1, '2011-01-20', 5000, 'Вторая в тот же день')");
         open();
@@ -480,6 +484,7 @@ private slots:
 
     void theSheetLaysItsRowsOutAsDesigned()
     {
+        REQUIRE_POPPLER();
         db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 1", {bitmap(200, 100, Qt::red)});
         open();
         select("Касса");
@@ -512,6 +517,7 @@ private slots:
 
     void emptyValuesLeaveTheirLabels()
     {
+        REQUIRE_POPPLER();
         open();
         select("Зарплата"); // no end, update, description, path; no settings row
         const QString text = pdfText(printSheet());
@@ -524,6 +530,7 @@ private slots:
 
     void aProjectWithoutIdeVersionStillPrints()
     {
+        REQUIRE_POPPLER();
         db->exec("UPDATE projects SET cat_id = 99 WHERE project_id = 3"); // nor a category
         TDm *dm = open();
         dm->tblProject->setFiltered(false);
@@ -537,6 +544,7 @@ private slots:
 
     void salesRunOntoFurtherPagesInDateThenNumberOrder()
     {
+        REQUIRE_POPPLER();
         // Entered out of order; several on the same day.
         for (int i = 60; i >= 1; --i)
             db->exec("INSERT INTO orders (project_id, date_orders, summ, comments) VALUES (4, ?, ?, ?)",
@@ -609,6 +617,7 @@ private slots:
 
     void theCatalogueListsTheCategorysProjects()
     {
+        REQUIRE_POPPLER();
         open();
         QSignalSpy statuses(catalogComponents(window.get()).RvSystem, &ReportSystem::status);
         QString statusTitle;
@@ -652,6 +661,7 @@ private slots:
 
     void theCatalogueFollowsASearchAcrossCategories()
     {
+        REQUIRE_POPPLER();
         for (int i = 0; i < 40; ++i)
             db->exec("INSERT INTO projects (cat_id, year_id, tovName, price) VALUES (2, 1, ?, 10000)",
                      {QStringLiteral("Игра %1").arg(i, 2, 10, QLatin1Char('0'))});
@@ -676,6 +686,7 @@ private slots:
 
     void anEmptyListStillRunsTheReport()
     {
+        REQUIRE_POPPLER();
         open(3);
         printCatalogue(defaultCatalogue());
         QCOMPARE(rec->previewFiles.size(), 1);
@@ -687,6 +698,7 @@ private slots:
 
     void everyReportOfTheFileRunsInTurn()
     {
+        REQUIRE_POPPLER();
         open();
         const QString twoReports = projectFile(
             "report Имена\n data rvConnectCatalog\n"

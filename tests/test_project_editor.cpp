@@ -196,18 +196,26 @@ private slots:
         QCOMPARE(projectCount(), before);
         QCOMPARE(dlg->focusWidget(), name.isEmpty() ? static_cast<QWidget *>(dlg->editNameTov) : dlg->DBMemo1);
 
-        // With the last entry given, the same row saves.
+        if (name.isEmpty() || !categories || price.trimmed().isEmpty())
+            return;
+        // A year added meanwhile is not picked by itself: the blank box is
+        // refused (the row would belong to no year); picked, the row saves.
         if (!years) {
             db->exec(QStringLiteral("INSERT INTO years (name) VALUES ('2012')"));
             Dm->tblYear->refresh();
+            rec->clear();
+            dlg->BitBtn1Click();
+            QCOMPARE(rec->notices.value(0).text, message);
+            QComboBox *box = dlg->DBLookupComboBox2;
+            box->setCurrentIndex(box->findText(QStringLiteral("2012")));
+            emit box->activated(box->currentIndex());
         }
-        if (name.isEmpty() || !categories || price.trimmed().isEmpty())
-            return;
         rec->clear();
         dlg->BitBtn1Click();
         QVERIFY(rec->notices.isEmpty());
         QVERIFY(!dlg->isVisible());
         QCOMPARE(projectCount(), before + 1);
+        QCOMPARE(db->scalar(QStringLiteral("SELECT COUNT(*) FROM projects WHERE year_id = 0 OR year_id IS NULL")).toInt(), 0);
     }
 
     void duplicateNameEmptiesTheNameAndKeepsTheRow()

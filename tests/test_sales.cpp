@@ -351,6 +351,7 @@ void TestSales::readOnlyFileRefusesAddAndEdit()
 {
     if (TestDb::onServer())
         QSKIP("a file's permissions have no counterpart on the server");
+    RUN_AS_NOBODY_WHEN_ROOT();
     destroyWindowSet();
     QFile::setPermissions(db->path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     if (QFileInfo(db->path()).isWritable())

@@ -7,6 +7,7 @@
 #include "program/WindowSet.h"
 #include "sales/Unit_sales_analysis.h"
 #include "support/RecordingSeams.h"
+#include "support/Requires.h"
 #include "support/TestDb.h"
 
 #include <QAction>
@@ -140,8 +141,8 @@ private slots:
 
     void printingPutsTheTablesAndTheChartOnThePage()
     {
-        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
+        REQUIRE_PACKAGE(!QStandardPaths::findExecutable("pdftotext").isEmpty(),
+                        "pdftotext (poppler-utils) is not installed");
         TfrmSalesAnalysis *w = frmSalesAnalysis;
         w->show();
         w->btnPrint->click();

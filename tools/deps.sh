@@ -13,9 +13,12 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 # What the tests need besides: a browser that opens an exported HTML catalogue;
 # the package build and the validators of its menu entry and metainfo; an X
 # server for the keys that follow the desktop's key scheme; Python, whose csv
-# module reads the exported CSV files back; the PostgreSQL server that
+# module reads the exported CSV files back; LibreOffice Calc with Debian's
+# Python bridge, which opens them as a user would; poppler-utils, which reads
+# printed pages back as text and pictures; the PostgreSQL server that
 # tools/test-server.sh starts for the server's suites.
-TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3 postgresql-15)
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3
+               libreoffice-calc-nogui python3-uno poppler-utils postgresql-15)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'

@@ -74,7 +74,8 @@ void RecordingSeams::install()
     s.openFileName = [this](QWidget *, const QString &, const QString &, const QString &) {
         return takeOr(openFileAnswers, QString());
     };
-    s.saveFileName = [this](QWidget *, const QString &, const QString &, const QString &) {
+    s.saveFileName = [this](QWidget *, const QString &, const QString &, const QString &, const QString &,
+                            bool) {
         return takeOr(saveFileAnswers, QString());
     };
     s.existingDirectory = [this](QWidget *, const QString &, const QString &) {
@@ -96,9 +97,10 @@ void RecordingSeams::install()
         programs.append({program, parameters});
         return startResult;
     };
-    s.openUrl = [this](const QUrl &url) {
+    s.openUrl = [this](const QUrl &url, const std::function<void()> &failed) {
         urls.append(url);
-        return openUrlResult;
+        if (!openUrlResult)
+            failed();
     };
     s.screenWidth = [this] { return screenWidthValue; };
     s.progress = [this](QWidget *, const QString &text, const QString &, Qt::WindowModality) {
