@@ -293,16 +293,15 @@ void TfrmMain::widthAfterFraming()
         setWidthFromScreen();
 }
 
-void TfrmMain::moveEvent(QMoveEvent *event)
+// No event tells of the frame: it is looked for when the window is moved,
+// painted or activated, whichever comes first.
+bool TfrmMain::event(QEvent *event)
 {
-    QMainWindow::moveEvent(event);
-    widthAfterFraming();
-}
-
-void TfrmMain::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    widthAfterFraming();
+    const bool done = QMainWindow::event(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Move || type == QEvent::UpdateRequest || type == QEvent::WindowActivate)
+        widthAfterFraming();
+    return done;
 }
 
 void TfrmMain::filterCategory()

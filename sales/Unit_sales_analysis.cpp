@@ -114,7 +114,7 @@ double roubles(Money m)
 
 // The money axis: about five round steps up to the highest bar, each labelled
 // in roubles (a value axis would format its labels in Latin-1 only).
-QCategoryAxis *moneyAxis(double highest)
+void setMoneySteps(QCategoryAxis *axis, double highest)
 {
     const double raw = std::max(highest, 1.0) / 5;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
@@ -122,13 +122,12 @@ QCategoryAxis *moneyAxis(double highest)
     const double step = (r <= 1 ? 1 : r <= 2 ? 2 : r <= 5 ? 5 : 10) * magnitude;
     const int steps = int(std::ceil(std::max(highest, 1.0) / step - 1e-9));
     const QLocale russian(QLocale::Russian);
-    auto *axis = new QCategoryAxis;
-    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
     axis->setStartValue(-step / 1000);
     for (int i = 0; i <= steps; ++i)
         axis->append(russian.toString(qint64(std::llround(i * step))) + QStringLiteral(" руб."), i * step);
     axis->setRange(0, steps * step);
-    return axis;
 }
 
 } // namespace
@@ -147,6 +146,13 @@ TfrmSalesAnalysis::TfrmSalesAnalysis(QWidget *parent)
     chartView->setMinimumHeight(260);
     chartView->chart()->setTitle(QStringLiteral("Сумма продаж, руб."));
     chartView->chart()->legend()->setAlignment(Qt::AlignBottom);
+    // The axes stay for the window's life and only take new labels: axes
+    // made anew while the window was hidden left the old ones drawn.
+    m_periodAxis = new QBarCategoryAxis(chartView->chart());
+    m_moneyAxis = new QCategoryAxis(chartView->chart());
+    m_moneyAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    chartView->chart()->addAxis(m_periodAxis, Qt::AlignBottom);
+    chartView->chart()->addAxis(m_moneyAxis, Qt::AlignLeft);
     layout->addWidget(chartView, 3);
     layout->addWidget(createTables(), 2);
     layout->addWidget(createButtons());
@@ -352,25 +358,19 @@ void TfrmSalesAnalysis::showChart()
     for (QBarSet *set : std::as_const(sets))
         series->append(set);
 
-    // The chart stays; its series and axes are made anew, which costs far
+    // The chart and its axes stay; the series is made anew, which costs far
     // less than a new chart with its theme and layout.
     QChart *chart = chartView->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-    chart->addSeries(series);
-    auto *x = new QBarCategoryAxis;
-    x->append(labels);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
+    m_periodAxis->clear();
+    m_periodAxis->append(labels);
     double highest = 0;
     for (const SalesTotal &p : m_report.periods)
         highest = std::max(highest, roubles(p.sum));
-    QCategoryAxis *y = moneyAxis(highest);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
+    setMoneySteps(m_moneyAxis, highest);
+    chart->addSeries(series);
+    series->attachAxis(m_periodAxis);
+    series->attachAxis(m_moneyAxis);
     chart->legend()->setVisible(m_query.catId == 0 && !sets.isEmpty());
 }
 

@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+class QBarCategoryAxis;
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -65,6 +67,8 @@ private:
     SalesReport m_report;
     QList<CategoryName> m_categories;
     bool m_rangeSet = false;
+    QBarCategoryAxis *m_periodAxis;
+    QCategoryAxis *m_moneyAxis;
 };
 
 extern TfrmSalesAnalysis *frmSalesAnalysis;

@@ -61,9 +61,9 @@ QHash<QString, QHash<QString, Sheet>> openInCalc(const QStringList &options, con
         for (auto f = byFile.begin(); f != byFile.end(); ++f) {
             Sheet &sheet = result[o.key()][f.key()];
             for (const QJsonValue &row : f->toArray()) {
-                sheet.rows.append({});
+                sheet.rows.append(QList<QPair<QString, QString>>());
                 for (const QJsonValue &cell : row.toArray())
-                    sheet.rows.last().append({cell[0].toString(), cell[1].toString()});
+                    sheet.rows.last().append(qMakePair(cell[0].toString(), cell[1].toString()));
             }
         }
     }
@@ -206,14 +206,15 @@ private slots:
             QCOMPARE(p.at(2, "Наименование"), Cell("text", "'" + link));
             QCOMPARE(p.at(2, "Путь в репозитории"), Cell("text", "'@SUM(1;2)"));
             QCOMPARE(p.at(3, "Категория"), Cell("text", "'-Бух"));
-            QCOMPARE(s.at(1, "Описание"), Cell("text", "'\r=1" + QString(QChar::ReplacementCharacter) + "конец"));
+            // Calc keeps a line break in a cell as LF.
+            QCOMPARE(s.at(1, "Описание"), Cell("text", "'\n=1" + QString(QChar::ReplacementCharacter) + "конец"));
             QCOMPARE(s.at(2, "Описание"), Cell("text", "'=10*10"));
             QCOMPARE(p.at(1, "Код проекта").first, "number");
             QCOMPARE(s.at(1, "Сумма, руб.").first, "number");
         }
         // Read with the Russian settings of the documented import.
         const Sheet p = calc[documented][projects];
-        QCOMPARE(p.at(1, "Цена"), QPair<QString, QString>("number", "-5,5"));
+        QCOMPARE(p.at(1, "Цена"), qMakePair(QString("number"), QString("-5,5")));
         QCOMPARE(p.at(1, "Начало").first, "number");
     }
 

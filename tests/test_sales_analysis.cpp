@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
+#include <QGraphicsTextItem>
 #include <QtTest>
 
 namespace {
@@ -120,6 +121,27 @@ private slots:
         w->btnShow->click();
         QCOMPARE(seams->notices.size(), 1);
         QCOMPARE(w->gridProjects->rowCount(), 1); // what was shown stays
+    }
+
+    // Closed, opened again and shown for another period, the chart draws
+    // the new axes only, on screen as in the picture and the printout.
+    void aReopenedChartDrawsOnlyItsNewAxes()
+    {
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->close();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->cbPeriod->setCurrentIndex(2); // years
+        w->btnShow->click();
+        QStringList labels; // the picture and the printout render this scene
+        for (QGraphicsItem *item : w->chartView->scene()->items())
+            if (auto *text = dynamic_cast<QGraphicsTextItem *>(item); text && text->isVisible())
+                labels << text->toPlainText();
+        QCOMPARE(labels.count("0 руб."), 1);
+        QCOMPARE(labels.filter("\n"), QStringList()); // no month of the first showing
+        QVERIFY2(labels.contains("2010") && labels.contains("2011"), qPrintable(labels.join('|')));
     }
 
     void theChartIsSavedAsAPictureAndAFailedWriteIsReported()

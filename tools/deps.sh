@@ -12,12 +12,14 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 
 # What the tests need besides: a browser that opens an exported HTML catalogue;
 # the package build and the validators of its menu entry and metainfo; an X
-# server for the keys that follow the desktop's key scheme; Python, whose csv
+# server for the keys that follow the desktop's key scheme, with a window
+# manager (openbox, and xprop to see it ready) that frames the main window as
+# a desktop does; Python, whose csv
 # module reads the exported CSV files back; LibreOffice Calc with Debian's
 # Python bridge, which opens them as a user would; poppler-utils, which reads
 # printed pages back as text and pictures; the PostgreSQL server that
 # tools/test-server.sh starts for the server's suites.
-TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth python3
+TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth openbox x11-utils python3
                libreoffice-calc-nogui python3-uno poppler-utils postgresql-15)
 
 package_installed() {
