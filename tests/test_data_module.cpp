@@ -24,6 +24,8 @@ QStringList names(Dataset *ds, const Field *f)
 class TestDataModule : public QObject
 {
     Q_OBJECT
+    Q_CLASSINFO("fileOnly", "aReadOnlyFileCanNotBeModified")
+    Q_CLASSINFO("serverOnly", "aServerThatCanNotBeUsedSaysWhyInRussian aDroppedConnectionIsReportedAndTheNextActionReconnects")
     std::unique_ptr<TestDb> db;
     TDm *dm = nullptr;
 
@@ -504,8 +506,6 @@ private slots:
 
     void aReadOnlyFileCanNotBeModified()
     {
-        if (TestDb::onServer())
-            QSKIP("a file's permissions have no counterpart on the server");
         RUN_AS_NOBODY_WHEN_ROOT();
         db->closeDm();
         QFile::setPermissions(db->path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
@@ -542,8 +542,6 @@ private slots:
     }
     void aServerThatCanNotBeUsedSaysWhyInRussian()
     {
-        if (!TestDb::onServer())
-            QSKIP("the file engine has no server to reach");
         const QUrl server(qEnvironmentVariable("PROJECTSALES_TEST_PG"));
         const QString socket = QUrlQuery(server).queryItemValue("host");
         const auto startError = [](const QString &location) {
@@ -572,8 +570,6 @@ private slots:
 
     void aDroppedConnectionIsReportedAndTheNextActionReconnects()
     {
-        if (!TestDb::onServer())
-            QSKIP("the file has no connection to lose");
         QVERIFY(dm->tblProject->locate("project_id", 2));
         dm->tblProject->edit();
         dm->tblProjectprice->setAsString("5");
@@ -629,5 +625,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDataModule)
+TESTDB_GUILESS_MAIN(TestDataModule)
 #include "test_data_module.moc"

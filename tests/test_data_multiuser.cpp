@@ -83,6 +83,7 @@ template <typename Fn> void afterReconnect(Fn fn)
 class TestDataMultiuser : public QObject
 {
     Q_OBJECT
+    Q_CLASSINFO("serverOnly", "aServerCatalogueMadeBeforeNoticesGetsThemWhenOpened aServerRestartedMidSessionIsFollowed")
     std::unique_ptr<TestDb> db;
     TDm *a = nullptr;
     std::unique_ptr<TDm> b;
@@ -338,8 +339,6 @@ private slots:
 
     void aServerCatalogueMadeBeforeNoticesGetsThemWhenOpened()
     {
-        if (!TestDb::onServer())
-            QSKIP("a file tells of changes by its data version");
         b.reset();
         db->exec("DROP FUNCTION catalogue_changed() CASCADE");
         b = std::make_unique<TDm>(db->path());
@@ -351,8 +350,6 @@ private slots:
 
     void aServerRestartedMidSessionIsFollowed()
     {
-        if (!TestDb::onServer())
-            QSKIP("a file has no server to restart");
         goTo(a, QStringLiteral("Касса"));
         goTo(b.get(), QStringLiteral("Касса"));
         QVERIFY2(restartServer(), "pg_ctl could not restart the test server");
@@ -377,5 +374,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDataMultiuser)
+TESTDB_GUILESS_MAIN(TestDataMultiuser)
 #include "test_data_multiuser.moc"

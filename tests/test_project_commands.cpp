@@ -25,6 +25,7 @@
 class TestProjectCommands : public QObject
 {
     Q_OBJECT
+    Q_CLASSINFO("fileOnly", "readOnlyFileRefusesAddCopyAndEdit")
 
 private:
     std::unique_ptr<TestDb> db;
@@ -171,8 +172,6 @@ private slots:
 
     void readOnlyFileRefusesAddCopyAndEdit()
     {
-        if (TestDb::onServer())
-            QSKIP("a file's permissions have no counterpart on the server");
         RUN_AS_NOBODY_WHEN_ROOT();
         destroyWindowSet();
         QFile::setPermissions(db->path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
@@ -278,5 +277,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestProjectCommands)
+TESTDB_MAIN(TestProjectCommands)
 #include "test_project_commands.moc"

@@ -6,6 +6,8 @@
 #include "data/UnitDM.h"
 
 #include <QCoreApplication>
+#include <QMetaMethod>
+#include <QTest>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -54,6 +56,27 @@ QSqlQuery run(const Database &db, const QString &sql, const QVariantList &values
 }
 
 } // namespace
+
+int runSuiteOnEngine(QObject *suite, int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QMetaObject *meta = suite->metaObject();
+    const int others = meta->indexOfClassInfo(TestDb::onServer() ? "fileOnly" : "serverOnly");
+    if (argc > 1 || others < 0)
+        return QTest::qExec(suite, arguments);
+    const QStringList skipped = QString::fromLatin1(meta->classInfo(others).value()).split(QLatin1Char(' '));
+    static const QStringList fixtures = {"initTestCase", "cleanupTestCase", "init", "cleanup"};
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod m = meta->method(i);
+        const QString name = QString::fromLatin1(m.name());
+        if (m.methodType() == QMetaMethod::Slot && m.access() == QMetaMethod::Private && m.parameterCount() == 0
+            && !name.endsWith(QLatin1String("_data")) && !fixtures.contains(name) && !skipped.contains(name))
+            arguments << name;
+    }
+    return QTest::qExec(suite, arguments);
+}
 
 bool TestDb::onServer()
 {

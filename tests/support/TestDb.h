@@ -58,6 +58,31 @@ private:
     TDm *m_dm = nullptr;
 };
 
+// Runs a suite's cases, on each engine those that apply to it: the class
+// names the cases of one engine alone in Q_CLASSINFO("fileOnly", "a b") and
+// Q_CLASSINFO("serverOnly", "c d"). Not a skip: they have nothing to try on
+// the other engine. Cases named on the command line run as asked.
+int runSuiteOnEngine(QObject *suite, int argc, char **argv);
+
+#define TESTDB_GUILESS_MAIN(Class)                                                                 \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        QCoreApplication app(argc, argv);                                                          \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        Class suite;                                                                               \
+        return runSuiteOnEngine(&suite, argc, argv);                                               \
+    }
+
+#define TESTDB_MAIN(Class)                                                                         \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        Class suite;                                                                               \
+        return runSuiteOnEngine(&suite, argc, argv);                                               \
+    }
+
 // Skips the current test function when the suite's engine is not available
 // (fails on a CI run, where the server must be there).
 #define TESTDB_REQUIRE_ENGINE() REQUIRE_PACKAGE(TestDb::unavailable().isEmpty(), TestDb::unavailable())
