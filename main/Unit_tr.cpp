@@ -262,6 +262,9 @@ void TfrmMain::FormShow()
     mnuSortTovNameClick(mnuSortTovName);
     Dm->tblProject->first();
     setWidthFromScreen();
+    // Should none of the events that look for the frame come after it.
+    for (int ms : {250, 1000, 3000})
+        QTimer::singleShot(ms, this, [this] { widthAfterFraming(); });
     // The whole catalogue's name order, which the first click on another
     // category would wait for, is worked out once the window is on screen.
     QTimer::singleShot(SortAheadDelay, this, [] {
@@ -294,7 +297,7 @@ void TfrmMain::widthAfterFraming()
 }
 
 // No event tells of the frame: it is looked for when the window is moved,
-// painted or activated, whichever comes first.
+// painted or activated, and a few times in its first seconds.
 bool TfrmMain::event(QEvent *event)
 {
     const bool done = QMainWindow::event(event);

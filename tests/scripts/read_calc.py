@@ -2,7 +2,7 @@
 """Opens CSV files in LibreOffice Calc, each with each of the given import
 filter options, in one headless start, and prints what every cell holds as
 JSON: {"options": {"file": [[[kind, text], ...], ...]}}, kind being "text",
-"number", "formula" or "empty".
+"number", "formula" or "empty", and a number's text its value ("-5.5").
 
 Usage: read_calc.py PROFILE_DIR OPTIONS[|OPTIONS...] FILE...
 Debian's python3 with python3-uno; soffice from libreoffice-calc-nogui."""
@@ -60,7 +60,9 @@ def cells(desktop, path, options):
         row = []
         for c in range(cursor.RangeAddress.EndColumn + 1):
             cell = sheet.getCellByPosition(c, r)
-            row.append([KINDS[cell.Type.value], cell.String])
+            kind = KINDS[cell.Type.value]
+            # A number as its value, whatever the locale Calc shows it in.
+            row.append([kind, repr(cell.Value) if kind == 'number' else cell.String])
         rows.append(row)
     doc.close(True)
     return rows
