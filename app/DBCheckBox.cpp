@@ -1,7 +1,7 @@
 #include "app/DBCheckBox.h"
 
 #include "app/FieldLink.h"
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 DBCheckBox::DBCheckBox(QWidget *parent) : DBCheckBox(QString(), parent) {}
 

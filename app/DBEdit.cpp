@@ -2,7 +2,7 @@
 
 #include "app/FieldLink.h"
 #include "app/Messages.h"
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 #include <QFocusEvent>
 #include <QScopedValueRollback>

@@ -2,7 +2,7 @@
 
 #include "app/DatasetModel.h"
 #include "app/StripedDelegate.h"
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 #include <QHeaderView>
 #include <QPainter>

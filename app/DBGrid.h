@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/GridColumn.h"
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
+#include "data/dataset/DataSource.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
+#include "data/dataset/DataSource.h"
 
 #include <QLabel>
 

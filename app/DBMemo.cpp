@@ -1,7 +1,7 @@
 #include "app/DBMemo.h"
 
 #include "app/FieldLink.h"
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 #include <QScopedValueRollback>
 

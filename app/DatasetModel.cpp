@@ -1,6 +1,6 @@
 #include "app/DatasetModel.h"
 
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 DatasetModel::DatasetModel(QObject *parent) : QAbstractTableModel(parent) {}
 

@@ -4,7 +4,7 @@
 #include "app/Messages.h"
 #include "app/WaitCursor.h"
 #include "app/WindowPlacement.h"
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
 
 #include <QLineEdit>
 

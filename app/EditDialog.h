@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "app/FieldLink.h"
 
-#include "data/Field.h"
+#include "data/dataset/Field.h"
 
 FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
 

@@ -1,7 +1,7 @@
 #include "app/Messages.h"
 
 #include "app/Seams.h"
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
 
 void showNotice(QWidget *parent, const QString &caption, const QString &text)
 {

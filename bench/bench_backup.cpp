@@ -3,9 +3,9 @@
 // The default, 100000 projects of which 2200 carry a 400 x 315 screenshot
 // and one sale each, makes a file of about 850 MB. The online backup reads
 // through SQLite page by page; cp copies the bytes of a file nobody writes.
-#include "bench/BenchScreenshot.h"
-#include "bench/BenchTiming.h"
-#include "data/Backup.h"
+#include "BenchScreenshot.h"
+#include "BenchTiming.h"
+#include "data/backup/Backup.h"
 #include "support/TestDb.h"
 
 #include <QCoreApplication>

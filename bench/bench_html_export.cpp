@@ -2,9 +2,9 @@
 //   build/bench_html_export [projects] [with pictures]
 // Every project is marked for export; one in every (projects / pictures)
 // carries a 400 x 315 screenshot. The target is under 5 s for 10000 / 2000.
-#include "bench/BenchScreenshot.h"
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "BenchScreenshot.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"
 #include "support/TestDb.h"

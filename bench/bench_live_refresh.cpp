@@ -6,7 +6,7 @@
 // "refresh" is the file's look when asked at once, or the wait for the
 // server's notification; "commit->list" lets the module's own timer look.
 #include "BenchTiming.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QCoreApplication>

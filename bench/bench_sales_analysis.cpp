@@ -5,8 +5,8 @@
 //   QT_QPA_PLATFORM=offscreen build/bench_sales_analysis [projects] [sales]
 #include "BenchScreenshot.h"
 #include "BenchTiming.h"
-#include "data/SalesAnalysis.h"
-#include "data/UnitDM.h"
+#include "data/sales/SalesAnalysis.h"
+#include "data/module/UnitDM.h"
 #include "program/WindowSet.h"
 #include "sales/Unit_sales_analysis.h"
 #include "support/RecordingSeams.h"

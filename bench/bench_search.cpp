@@ -4,7 +4,7 @@
 #include "BenchTiming.h"
 #include "app/DBGrid.h"
 #include "program/WindowSet.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"
 #include "support/TestDb.h"

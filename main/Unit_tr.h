@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class CataloguePrint;
 class DBCheckBox;
 class DBGrid;
 class DBImage;
@@ -27,8 +28,10 @@ class QToolButton;
 // The program's home: the categories and the projects of the selected one,
 // the current project's sales, screenshot and summary, the database-wide
 // statistics, the search, the ordering and every command of the program.
-// The controls are public so that the commands kept in other units and the
-// other windows reach them by their names.
+// The menu handlers of commands that belong to a feature (sales, backups,
+// output, the repository launch) forward to that feature's command units.
+// The controls are public so that the other windows and the tests reach
+// them by their names.
 class TfrmMain : public QMainWindow
 {
     Q_OBJECT
@@ -177,6 +180,8 @@ public:
     void mnuExportProjectsCsvClick(QObject *sender = nullptr);
     void mnuExportOrdersCsvClick(QObject *sender = nullptr);
     void RvSystemBeforePrint(QObject *sender = nullptr);
+    // The catalogue print's components, made with the first use.
+    CataloguePrint &catalogPrint();
 
     // Repository browser.
     void gridAutoDblClick(QObject *sender = nullptr);
@@ -231,9 +236,8 @@ private:
     bool isMenuShortcut(const QKeyEvent *key) const;
     void sortBy(const QString &field);
     void setSortOrder(const QString &order, QAction *checked);
-    // Rows of the project list, as filtered now, marked for the HTML export.
-    int exportCount();
 
+    std::unique_ptr<CataloguePrint> m_catalogPrint;
     int m_widthFrame = -1; // the frame's width when the width was set; -1 before
 };
 

@@ -5,7 +5,7 @@
 
 #include "app/Messages.h"
 #include "app/WaitCursor.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "project/Unit_editTovars.h"
 
 #include <QScopeGuard>

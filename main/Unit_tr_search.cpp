@@ -4,7 +4,7 @@
 #include "main/Unit_tr.h"
 
 #include "app/Messages.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 #include <QCheckBox>
 #include <QComboBox>

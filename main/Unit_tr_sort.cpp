@@ -3,7 +3,7 @@
 
 #include "main/Unit_tr.h"
 
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 #include <QAction>
 

@@ -1,8 +1,8 @@
 #include "output/CatalogExport.h"
 
 #include "app/Messages.h"
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "output/HtmlCatalog.h"
 
 #include <QDir>

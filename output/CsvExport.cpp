@@ -1,8 +1,8 @@
 #include "output/CsvExport.h"
 
 #include "app/Progress.h"
-#include "data/SalesList.h"
-#include "data/UnitDM.h"
+#include "data/sales/SalesList.h"
+#include "data/module/UnitDM.h"
 #include "output/CatalogExport.h"
 
 #include <QDir>

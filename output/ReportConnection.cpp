@@ -1,6 +1,6 @@
 #include "output/ReportConnection.h"
 
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
 
 ReportConnection::ReportConnection(const QString &name, QObject *parent) : QObject(parent)
 {

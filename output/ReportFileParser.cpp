@@ -1,6 +1,6 @@
 #include "output/ReportFileParser.h"
 
-#include "data/Clock.h"
+#include "data/core/Clock.h"
 #include "output/ReportError.h"
 
 #include <QDir>

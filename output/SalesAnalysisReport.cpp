@@ -1,6 +1,6 @@
 #include "output/SalesAnalysisReport.h"
 
-#include "data/Clock.h"
+#include "data/core/Clock.h"
 
 #include <QBuffer>
 

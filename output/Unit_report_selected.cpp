@@ -1,7 +1,7 @@
 #include "output/Unit_report_selected.h"
 
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "program/Application.h"
 
 #include "app/Messages.h"
-#include "data/DataError.h"
+#include "data/core/DataError.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>

@@ -1,7 +1,7 @@
 #include "program/UserCatalogue.h"
 
-#include "data/DataError.h"
-#include "data/Database.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,9 +2,9 @@
 
 #include "app/Messages.h"
 #include "program/Application.h"
-#include "data/DataError.h"
-#include "data/UnitDM.h"
-#include "main/ImageList.h"
+#include "data/core/DataError.h"
+#include "data/module/UnitDM.h"
+#include "app/ImageList.h"
 #include "main/Unit_tr.h"
 #include "output/SupportFolder.h"
 #include "program/ConsoleMessages.h"
@@ -27,6 +27,16 @@
 #include <QTimer>
 
 namespace {
+
+// The calls of one window into another that are not its own folder's.
+void linkWindowSet()
+{
+    projectListFollow.categoryClick = [](QObject *sender) { frmMain->gridCatalogCellClick(sender); };
+    projectListFollow.filterCategory = [] { frmMain->filterCategory(); };
+    frmProjectEdit->setReferenceBooks(
+        {frmMain->mnuCategory, frmMain->mnuEdIzm, [](QObject *sender) { frmMain->mnuCategoryClick(sender); },
+         [](QObject *sender) { frmMain->mnuEdIzmClick(sender); }});
+}
 
 void bindWindowSet()
 {
@@ -77,6 +87,7 @@ void createWindowSet(const QString &dbPath)
     frmIdeEdit = new TfrmIdeEdit(frmMain);
     frmSalesAnalysis = new TfrmSalesAnalysis(frmMain);
     frmBackups = new TfrmBackups(frmMain);
+    linkWindowSet();
     bindWindowSet();
 }
 
@@ -96,6 +107,7 @@ void destroyWindowSet()
     destroy(frmYear);
     destroy(frmCatEdit);
     destroy(frmCategory);
+    projectListFollow = {};
     destroy(frmMain);
     destroy(Dm);
 }

@@ -4,9 +4,8 @@
 #include "app/Messages.h"
 #include "app/Seams.h"
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
-#include "main/ImageList.h"
-#include "main/Unit_tr.h"
+#include "data/module/UnitDM.h"
+#include "app/ImageList.h"
 #include "project/PictureFile.h"
 
 #include <QAction>
@@ -252,9 +251,9 @@ void TfrmProjectEdit::bindData()
     bindList(DBLookupComboBox3, "version_id", Dm->DsIde, "ide");
 
     // The tool buttons are the main window's own menu items.
-    if (frmMain) {
-        ToolButton1->setDefaultAction(frmMain->mnuCategory);
-        ToolButton2->setDefaultAction(frmMain->mnuEdIzm);
+    if (m_books.categories && m_books.years) {
+        ToolButton1->setDefaultAction(m_books.categories);
+        ToolButton2->setDefaultAction(m_books.years);
     }
 }
 
@@ -359,10 +358,12 @@ void TfrmProjectEdit::btnDeleteClick(QObject *)
 
 void TfrmProjectEdit::mnuCatClick(QObject *)
 {
-    frmMain->mnuCategoryClick(mnuCat);
+    if (m_books.openCategories)
+        m_books.openCategories(mnuCat);
 }
 
 void TfrmProjectEdit::mnuYearClick(QObject *)
 {
-    frmMain->mnuEdIzmClick(mnuYear);
+    if (m_books.openYears)
+        m_books.openYears(mnuYear);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/EditDialog.h"
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
+
+#include <functional>
 
 class DBCheckBox;
 class DBEdit;
@@ -27,6 +29,16 @@ public:
     explicit TfrmProjectEdit(QWidget *parent = nullptr);
     // Binds the controls to the data module's sources once Dm exists.
     void bindData();
+
+    // The main window's reference-book items, which the tool buttons show
+    // and the menu items run; the window set hands them over before bindData.
+    struct ReferenceBooks {
+        QAction *categories = nullptr; // "Категории"
+        QAction *years = nullptr;      // "Год разработки"
+        std::function<void(QObject *sender)> openCategories;
+        std::function<void(QObject *sender)> openYears;
+    };
+    void setReferenceBooks(const ReferenceBooks &books) { m_books = books; }
 
     QMenuBar *MainMenu1;
     QMenu *N1;             // "Справочники"
@@ -76,6 +88,8 @@ private:
     QWidget *createBottomRow();
     bool checkEntries();
     bool pendingRowHasPicture() const;
+
+    ReferenceBooks m_books;
 };
 
 extern TfrmProjectEdit *frmProjectEdit;

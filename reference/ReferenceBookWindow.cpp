@@ -3,7 +3,7 @@
 #include "app/DBGrid.h"
 #include "app/EditDialog.h"
 #include "app/Messages.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 #include <QBoxLayout>
 #include <QPushButton>
@@ -54,12 +54,12 @@ void ReferenceBookWindow::arrange(DBGrid *grid, const QList<QPushButton *> &comm
     layout->addLayout(buttons);
 }
 
-void ReferenceBookWindow::bindBook(const ReferenceBookData &data, const QList<GridColumn> &columns,
+void ReferenceBookWindow::bindBook(const ReferenceBookData &book, const QList<GridColumn> &columns,
                                    EditDialog *editor)
 {
-    m_data = data;
+    m_data = book;
     m_editor = editor;
-    m_grid->setDataSource(data.source);
+    m_grid->setDataSource(book.source);
     m_grid->setColumns(columns);
 }
 

@@ -31,7 +31,7 @@ protected:
     QPushButton *createButton(const char *name, const QString &text);
     // Lays the grid and the buttons out; exit is the Esc button at the bottom.
     void arrange(DBGrid *grid, const QList<QPushButton *> &commands, QPushButton *exit);
-    void bindBook(const ReferenceBookData &data, const QList<GridColumn> &columns,
+    void bindBook(const ReferenceBookData &book, const QList<GridColumn> &columns,
                   EditDialog *editor);
 
 private:

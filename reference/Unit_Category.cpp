@@ -1,8 +1,7 @@
 #include "reference/Unit_Category.h"
 
 #include "app/DBGrid.h"
-#include "data/UnitDM.h"
-#include "main/Unit_tr.h"
+#include "data/module/UnitDM.h"
 #include "reference/Unit_category_edit.h"
 
 #include <QAction>
@@ -11,6 +10,7 @@
 #include <QPushButton>
 
 TfrmCategory *frmCategory = nullptr;
+ProjectListFollow projectListFollow;
 
 namespace {
 const ReferenceListTexts CategoryTexts{
@@ -86,10 +86,10 @@ void TfrmCategory::BitBtn1Click(QObject *) { close(); }
 void TfrmCategory::DBGridArbCellClick(QObject *sender)
 {
     if (mayFilterProjects())
-        frmMain->gridCatalogCellClick(sender);
+        projectListFollow.categoryClick(sender);
 }
 
 bool mayFilterProjects()
 {
-    return frmMain && !Dm->tblProject->isEditing();
+    return projectListFollow.categoryClick && projectListFollow.filterCategory && !Dm->tblProject->isEditing();
 }

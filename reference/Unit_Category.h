@@ -2,6 +2,8 @@
 
 #include "reference/ReferenceBookWindow.h"
 
+#include <functional>
+
 class QAction;
 class QMenuBar;
 
@@ -40,6 +42,15 @@ private:
 };
 
 extern TfrmCategory *frmCategory;
+
+// The main window's side of the category list, handed over by the window
+// set: its category grid's click and its category filter. Unset (no main
+// window), the reference windows filter no project list.
+struct ProjectListFollow {
+    std::function<void(QObject *sender)> categoryClick;
+    std::function<void()> filterCategory;
+};
+extern ProjectListFollow projectListFollow;
 
 // Whether the main window's project list may be filtered to the current
 // category now. Not while a project row is pending in the project editor

@@ -1,8 +1,7 @@
 #include "reference/Unit_category_edit.h"
 
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
-#include "main/Unit_tr.h"
+#include "data/module/UnitDM.h"
 #include "reference/Unit_Category.h"
 
 TfrmCatEdit *frmCatEdit = nullptr;
@@ -34,5 +33,5 @@ void TfrmCatEdit::bindData()
 void TfrmCatEdit::afterPost()
 {
     if (mayFilterProjects())
-        frmMain->filterCategory();
+        projectListFollow.filterCategory();
 }

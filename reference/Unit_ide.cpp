@@ -1,7 +1,7 @@
 #include "reference/Unit_ide.h"
 
 #include "app/DBGrid.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "reference/Unit_ide_edit.h"
 
 TfrmIde *frmIde = nullptr;

@@ -1,7 +1,7 @@
 #include "reference/Unit_ide_edit.h"
 
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 TfrmIdeEdit *frmIdeEdit = nullptr;
 

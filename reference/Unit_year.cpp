@@ -1,7 +1,7 @@
 #include "reference/Unit_year.h"
 
 #include "app/DBGrid.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "reference/Unit_year_edit.h"
 
 TfrmYear *frmYear = nullptr;

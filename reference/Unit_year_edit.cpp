@@ -1,7 +1,7 @@
 #include "reference/Unit_year_edit.h"
 
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 TfrmYearEdit *frmYearEdit = nullptr;
 

@@ -4,7 +4,7 @@
 #include "app/Messages.h"
 #include "app/WaitCursor.h"
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

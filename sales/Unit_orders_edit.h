@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/EditDialog.h"
-#include "data/Dataset.h"
+#include "data/dataset/Dataset.h"
 
 class DBEdit;
 class QPushButton;

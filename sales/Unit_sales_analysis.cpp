@@ -3,9 +3,11 @@
 #include "app/Messages.h"
 #include "app/NamedControls.h"
 #include "app/Seams.h"
-#include "data/Clock.h"
-#include "data/DataError.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/core/DataError.h"
+#include "data/module/UnitDM.h"
+#include "sales/SalesAnalysisPrint.h"
+#include "sales/SalesAnalysisTables.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -102,9 +104,12 @@ void setRow(QTableWidget *t, int row, const QStringList &texts, bool bold = fals
     }
 }
 
-QString money(Money m)
+void showTable(QTableWidget *t, const PrintedTable &shown)
 {
-    return m.toDisplayString();
+    fillRows(t, int(shown.rows.size()), [&] {
+        for (int row = 0; row < shown.rows.size(); ++row)
+            setRow(t, row, shown.rows.at(row), shown.boldRows.contains(row));
+    });
 }
 
 double roubles(Money m)
@@ -189,14 +194,10 @@ QWidget *TfrmSalesAnalysis::createControls()
 QWidget *TfrmSalesAnalysis::createTables()
 {
     auto *area = new QWidget(this);
-    gridPeriods = table("gridPeriods",
-                        {QStringLiteral("Период"), QStringLiteral("Продаж"), QStringLiteral("Сумма, руб."),
-                         QStringLiteral("Средняя продажа, руб.")},
-                        1, area);
-    gridProjects = table("gridProjects",
-                         {QStringLiteral("Проект"), QStringLiteral("Категория"), QStringLiteral("Продаж"),
-                          QStringLiteral("Сумма, руб.")},
-                         2, area);
+    const PrintedTable periods = periodsTable({}, SalesPeriod::Month);
+    const PrintedTable projects = projectsTable({});
+    gridPeriods = table("gridPeriods", periods.headers, periods.textColumns, area);
+    gridProjects = table("gridProjects", projects.headers, projects.textColumns, area);
     auto *layout = new QHBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tableFrame("grpPeriods", QStringLiteral("По периодам"), gridPeriods, area), 1);
@@ -296,25 +297,12 @@ void TfrmSalesAnalysis::btnShowClick(QObject *)
 
 void TfrmSalesAnalysis::showPeriods()
 {
-    fillRows(gridPeriods, int(m_report.periods.size()) + 1, [this] {
-        int row = 0;
-        for (const SalesTotal &p : m_report.periods)
-            setRow(gridPeriods, row++,
-                   {SalesAnalysis::periodLabel(p.periodStart, m_query.period), QString::number(p.count),
-                    money(p.sum), money(p.mean())});
-        const SalesTotal &t = m_report.total;
-        setRow(gridPeriods, row,
-               {QStringLiteral("Итого"), QString::number(t.count), money(t.sum), money(t.mean())}, true);
-    });
+    showTable(gridPeriods, periodsTable(m_report, m_query.period));
 }
 
 void TfrmSalesAnalysis::showProjects()
 {
-    fillRows(gridProjects, int(m_report.topProjects.size()), [this] {
-        int row = 0;
-        for (const TopProject &p : m_report.topProjects)
-            setRow(gridProjects, row++, {p.name, p.category, QString::number(p.count), money(p.sum)});
-    });
+    showTable(gridProjects, projectsTable(m_report));
 }
 
 QString TfrmSalesAnalysis::categoryName(int catId) const
@@ -414,6 +402,12 @@ void TfrmSalesAnalysis::btnSavePictureClick(QObject *)
     if (!written)
         showStandardError(this, QStringLiteral("Не удалось записать файл \"%1\": %2")
                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void TfrmSalesAnalysis::btnPrintClick(QObject *)
+{
+    printSalesAnalysis(this, m_report, m_query.period, selectionText(),
+                       [this](const QSize &size) { return chartImage(size); });
 }
 
 void TfrmSalesAnalysis::btnCloseClick(QObject *)

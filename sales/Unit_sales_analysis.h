@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/WindowFrame.h"
-#include "data/SalesAnalysis.h"
+#include "data/sales/SalesAnalysis.h"
 
 #include <QImage>
 

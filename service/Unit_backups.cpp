@@ -3,8 +3,8 @@
 #include "app/Messages.h"
 #include "app/Progress.h"
 #include "app/Seams.h"
-#include "data/BackupJob.h"
-#include "data/UnitDM.h"
+#include "data/backup/BackupJob.h"
+#include "data/module/UnitDM.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/WindowFrame.h"
-#include "data/Backup.h"
+#include "data/backup/Backup.h"
 
 #include <QList>
 #include <memory>

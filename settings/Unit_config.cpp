@@ -3,7 +3,7 @@
 #include "app/DBEdit.h"
 #include "app/Messages.h"
 #include "app/WindowFrame.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "app/DBGrid.h"
 #include "app/DatasetModel.h"
 #include "app/Unit_class.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QHeaderView>

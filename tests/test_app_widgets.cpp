@@ -6,7 +6,7 @@
 #include "app/Messages.h"
 #include "app/Seams.h"
 #include "app/Unit_class.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "support/RecordingSeams.h"
 #include "support/TestDb.h"
 

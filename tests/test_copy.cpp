@@ -1,8 +1,8 @@
 // The catalogue tools, run as the user runs them: projectsales-newdb URL and
 // projectsales-copy FROM TO, on the PostgreSQL test server and on a damaged file.
 
-#include "data/Database.h"
-#include "data/Engine.h"
+#include "data/engine/Database.h"
+#include "data/engine/Engine.h"
 #include "support/TestDb.h"
 
 #include <QCryptographicHash>

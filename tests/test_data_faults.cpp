@@ -2,9 +2,9 @@
 // its locks, failed commits, a full file, totals past 64 bits, hostile
 // filters and text. After each failure the file must be sound, hold exactly
 // what was reported saved, and the same action must succeed on a retry.
-#include "data/Clock.h"
-#include "data/Database.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/engine/Database.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QFile>

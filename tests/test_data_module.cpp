@@ -1,6 +1,6 @@
 // The data module and the dataset layer over a real database file.
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QFile>

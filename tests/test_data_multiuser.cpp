@@ -1,7 +1,7 @@
 // Two users on one catalogue: two data modules on two connections to one
 // database, each seeing the other's commits and never overwriting them.
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // The sales totals of the analysis window, on a small catalogue whose results
 // are counted by hand: period edges, an empty range, a category without
 // sales, exact money.
-#include "data/DataError.h"
-#include "data/Database.h"
-#include "data/SalesAnalysis.h"
-#include "data/UnitDM.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
+#include "data/sales/SalesAnalysis.h"
+#include "data/module/UnitDM.h"
 #include "support/TestDb.h"
 
 #include <QSqlQuery>

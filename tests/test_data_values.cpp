@@ -1,8 +1,8 @@
 // Money and the row-filter language, without a database.
-#include "data/Dataset.h"
-#include "data/Engine.h"
-#include "data/FilterExpression.h"
-#include "data/Money.h"
+#include "data/dataset/Dataset.h"
+#include "data/engine/Engine.h"
+#include "data/dataset/FilterExpression.h"
+#include "data/core/Money.h"
 
 #include <QtTest>
 
@@ -23,6 +23,16 @@ public:
 
 protected:
     QVector<Row> fetch() override { return {}; }
+};
+
+// The same fields over rows of its own, for sorting.
+class Rows : public Fields
+{
+public:
+    QVector<Row> rows;
+
+protected:
+    QVector<Row> fetch() override { return rows; }
 };
 
 bool matches(const QString &filter, const QHash<QString, QVariant> &row)
@@ -109,6 +119,42 @@ private slots:
         QVERIFY(matches("project_id='4' OR project_id='3'", row));
         QVERIFY(matches("(project_id='4' OR project_id='3') AND NOT price='0'", row));
         QVERIFY(matches("project_begin >= '01.01.2011' AND isExports = 'True'", row));
+    }
+
+    // The sort and the filter order values alike: what sorts first, the
+    // filter calls smaller than what sorts last (a Yes/No once sorted as 1
+    // and compared as -1).
+    void sortAndFilterOrderValuesAlike_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QStringList>("constants"); // the values as the filter writes them
+        QTest::newRow("Yes/No") << "isExports" << QVariantList{false, true} << QStringList{"False", "True"};
+        QTest::newRow("money") << "price" << QVariantList{qlonglong(20000), qlonglong(-5000)}
+                               << QStringList{"2", "-0,5"};
+        QTest::newRow("date") << "project_begin" << QVariantList{QDate(2011, 5, 5), QDate(2010, 1, 1)}
+                              << QStringList{"05.05.2011", "01.01.2010"};
+    }
+
+    void sortAndFilterOrderValuesAlike()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariantList, values);
+        QFETCH(QStringList, constants);
+        Rows ds;
+        const Field *f = ds.findField(field);
+        for (const QVariant &v : values) {
+            Row row(ds.fieldCount() + 1);
+            row[f->index()] = v;
+            ds.rows << row;
+        }
+        ds.open();
+        ds.setSort(field + " ASC");
+        ds.first();
+        const QVariant first = ds.currentValue(f);
+        ds.last();
+        const QString last = constants.at(values.indexOf(ds.currentValue(f)));
+        QVERIFY(matches(QStringLiteral("%1 < '%2'").arg(field, last), {{field, first}}));
     }
 
     void emptyValuesMatchNoComparison()

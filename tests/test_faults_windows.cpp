@@ -2,8 +2,8 @@
 // is saved, pasted text in the digits-only boxes and the editors, a quote in
 // a repository path, and an HTML export on a full disk or with a failing copy.
 #include "app/DBEdit.h"
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "output/CatalogExport.h"
 #include "program/WindowSet.h"

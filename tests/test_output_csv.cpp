@@ -1,8 +1,8 @@
 // The CSV exports read back by Python's csv module and opened in LibreOffice
 // Calc, what a cancelled export (CSV or HTML) leaves behind: nothing, and a
 // full disk: an error and the earlier file as it was.
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"
 #include "support/Requires.h"

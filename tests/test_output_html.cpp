@@ -1,7 +1,7 @@
 // The HTML catalogue export: the folder tree, the page's bytes and lines, the
 // pictures, which projects are written, and the failures it reports.
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "output/CatalogExport.h"
 #include "output/Cp1251.h"

@@ -2,8 +2,8 @@
 // project sheet and the catalogue print, rendered to PDF through the preview
 // seam and read back as text (pdftotext) and as pictures (pdftoppm).
 #include "program/Application.h"
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "output/BandedReport.h"
 #include "output/CatalogPrint.h"
@@ -209,7 +209,7 @@ class TestOutputPrint : public QObject
     void printCatalogue(const QString &file)
     {
         rec->clear();
-        catalogComponents(window.get()).RvProject->projectFile = file;
+        window->catalogPrint().RvProject->projectFile = file;
         window->mnuPrintCatalogClick(window->mnuPrintCatalog);
     }
 
@@ -619,9 +619,9 @@ private slots:
     {
         REQUIRE_POPPLER();
         open();
-        QSignalSpy statuses(catalogComponents(window.get()).RvSystem, &ReportSystem::status);
+        QSignalSpy statuses(window->catalogPrint().RvSystem, &ReportSystem::status);
         QString statusTitle;
-        connect(catalogComponents(window.get()).RvSystem, &ReportSystem::status, this, [&] {
+        connect(window->catalogPrint().RvSystem, &ReportSystem::status, this, [&] {
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (w->objectName() == "ReportStatus" && w->isVisible())
                     statusTitle = w->windowTitle();
@@ -642,7 +642,7 @@ private slots:
         QCOMPARE(statuses.size(), 1);
         QCOMPARE(statuses[0][0].toString(), QStringLiteral("Generating page 1"));
         QCOMPARE(statusTitle, QStringLiteral("Report Status"));
-        QVERIFY(!catalogComponents(window.get()).RvProject->isActive());
+        QVERIFY(!window->catalogPrint().RvProject->isActive());
     }
 
     void cancellingThePageLayoutLeavesThePreviewEmpty()
@@ -650,13 +650,13 @@ private slots:
         open();
         rec->clear();
         rec->cancelAtStep = 2; // at the second of the three projects
-        catalogComponents(window.get()).RvProject->projectFile = defaultCatalogue();
+        window->catalogPrint().RvProject->projectFile = defaultCatalogue();
         window->mnuPrintCatalogClick(window->mnuPrintCatalog);
         QCOMPARE(rec->errors, QStringList());
         QCOMPARE(rec->progressTexts, QStringList({"Формирование страниц каталога…"}));
         QCOMPARE(rec->progressSteps, 2);
         QCOMPARE(rec->previewPages, 0);
-        QVERIFY(!catalogComponents(window.get()).RvProject->isActive());
+        QVERIFY(!window->catalogPrint().RvProject->isActive());
     }
 
     void theCatalogueFollowsASearchAcrossCategories()
@@ -738,7 +738,7 @@ private slots:
                 && !canvas.baseFont.strikeOut());
         // The output system calls it once before each report it produces.
         int calls = 0;
-        connect(catalogComponents(window.get()).RvSystem, &ReportSystem::beforePrint, this, [&] { ++calls; });
+        connect(window->catalogPrint().RvSystem, &ReportSystem::beforePrint, this, [&] { ++calls; });
         printCatalogue(projectFile("report A\nend\nreport B\nend\nreport C\nend\n"));
         QCOMPARE(calls, 3);
         QCOMPARE(rec->previewFiles.size(), 3);
@@ -763,7 +763,7 @@ private slots:
         QFETCH(QString, message);
         open();
         const QString file = text.isEmpty() ? files->filePath("Reports/Catalog.rav") : projectFile(text);
-        catalogComponents(window.get()).RvProject->projectFile = file;
+        window->catalogPrint().RvProject->projectFile = file;
         rec->clear();
         // Through the event loop, as a click comes, so the application's box shows the error.
         QMetaObject::invokeMethod(window.get(), [this] { window->mnuPrintCatalog->trigger(); }, Qt::QueuedConnection);
@@ -772,15 +772,15 @@ private slots:
         const QString expected = message.contains("%1") ? message.arg(QDir::toNativeSeparators(file)) : message;
         QVERIFY2(rec->errors[0].startsWith(expected), qPrintable(rec->errors[0]));
         QVERIFY(rec->previewFiles.isEmpty());
-        QVERIFY(!catalogComponents(window.get()).RvProject->isActive());
+        QVERIFY(!window->catalogPrint().RvProject->isActive());
     }
 
     void theDefaultProjectFileLiesBesideTheProgram()
     {
         open();
-        QCOMPARE(catalogComponents(window.get()).RvProject->projectFile,
+        QCOMPARE(window->catalogPrint().RvProject->projectFile,
                  QCoreApplication::applicationDirPath() + "/Reports/Catalog.rav");
-        QCOMPARE(catalogComponents(window.get()).rvConnectCatalog->dataSet(), Dm->tblProject);
+        QCOMPARE(window->catalogPrint().rvConnectCatalog->dataSet(), Dm->tblProject);
     }
 };
 

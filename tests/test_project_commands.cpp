@@ -7,7 +7,7 @@
 #include "app/DBControls.h"
 #include "app/Seams.h"
 #include "program/WindowSet.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "project/Unit_editTovars.h"
 
@@ -251,7 +251,7 @@ private slots:
         seams().question = [this](QWidget *, const QString &, const QString &) {
             db->exec("DELETE FROM projects WHERE tovName = 'Касса'");
             Dm->checkForChanges(); // a server tells by its notification instead
-            QTest::qWaitFor([] { return Dm->tblProject->recordCount() == 2; });
+            (void)QTest::qWaitFor([] { return Dm->tblProject->recordCount() == 2; });
             return true;
         };
         frmMain->mnuDeleteClick();

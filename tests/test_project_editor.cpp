@@ -6,8 +6,8 @@
 
 #include "app/DBControls.h"
 #include "program/WindowSet.h"
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "project/Unit_editTovars.h"
 #include "reference/Unit_Category.h"

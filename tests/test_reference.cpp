@@ -4,7 +4,7 @@
 #include "app/DBEdit.h"
 #include "app/DBGrid.h"
 #include "program/WindowSet.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "reference/Unit_Category.h"
 #include "reference/Unit_category_edit.h"

@@ -1,8 +1,8 @@
 // The sales analysis window: opened from the main menu, its tables and chart
 // after "Показать", the chart saved as a picture and the page printed
 // through the preview.
-#include "data/Clock.h"
-#include "data/UnitDM.h"
+#include "data/core/Clock.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "program/WindowSet.h"
 #include "sales/Unit_sales_analysis.h"

@@ -2,7 +2,7 @@
 // on the project list, its drop-downs, clear, double click and key filter.
 #include "app/DBGrid.h"
 #include "program/WindowSet.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "support/RecordingSeams.h"
 #include "support/TestDb.h"

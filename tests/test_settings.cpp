@@ -2,7 +2,7 @@
 #include "app/DBEdit.h"
 #include "app/Unit_class.h"
 #include "program/WindowSet.h"
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"

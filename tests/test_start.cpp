@@ -1,6 +1,6 @@
 // Where the program finds its catalogue, and a server that stops the start.
 
-#include "data/UnitDM.h"
+#include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "program/StartOptions.h"
 #include "program/WindowSet.h"

@@ -1,9 +1,9 @@
 #include "DemoData.h"
 #include "DemoPicture.h"
 
-#include "DataError.h"
-#include "Database.h"
-#include "Engine.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
+#include "data/engine/Engine.h"
 
 #include <QDate>
 #include <QRandomGenerator>

@@ -7,9 +7,9 @@
 // source that can't be read whole (a damaged page) fails the copy, which
 // then leaves no target behind: a file source is checked page by page first.
 
-#include "DataError.h"
-#include "Database.h"
-#include "Engine.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
+#include "data/engine/Engine.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>

@@ -4,9 +4,9 @@
 
 #include "DemoData.h"
 
-#include "DataError.h"
-#include "Database.h"
-#include "Engine.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
+#include "data/engine/Engine.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "TestDb.h"
 
-#include "data/Database.h"
-#include "data/DataError.h"
-#include "data/Engine.h"
-#include "data/UnitDM.h"
+#include "data/engine/Database.h"
+#include "data/core/DataError.h"
+#include "data/engine/Engine.h"
+#include "data/module/UnitDM.h"
 
 #include <QCoreApplication>
 #include <QMetaMethod>

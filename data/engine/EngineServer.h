@@ -1,0 +1,34 @@
+#pragma once
+
+#include "data/engine/Engine.h"
+
+// A catalogue on a PostgreSQL server, through Qt's QPSQL driver.
+class ServerEngine : public Engine
+{
+public:
+    ServerEngine();
+
+    Kind kind() const override { return Kind::Server; }
+    QString schemaSql() const override;
+    // Quotes the identifiers that carry capitals, so tovName keeps its case.
+    QString dialect(const QString &sql) const override;
+    QStringList columns(const Database &db, const QString &table) const override;
+    QStringList tables(const Database &db) const override;
+    DataError translate(const QSqlError &e) const override;
+    QString rowIdColumn(const Database &db, const QString &table) const override;
+    QString returningKey(const QString &sql, const QString &keyColumn) const override;
+    QVariant insertedKey(QSqlQuery &q) const override;
+    qint64 lastKey(const Database &db, const QString &table, const QString &keyColumn) const override;
+    void setLastKey(const Database &db, const QString &table, const QString &keyColumn, qint64 key) const override;
+    bool isConnectionLost(const QSqlError &e) const override;
+    QString sameValueOperator() const override { return QStringLiteral("IS NOT DISTINCT FROM"); }
+    QString shareLockClause() const override { return QStringLiteral(" FOR SHARE"); }
+    void connect(QSqlDatabase &db, const QString &location) const override;
+    bool holdsExactly(const Database &db, const QStringList &statements, const QString &part) const override;
+    QStringList dropStatements(const Database &db, const QString &part) const override;
+    QString displayName(const QString &location) const override;
+
+private:
+    QHash<QString, QString> m_quoted; // lower case -> the spelling of the schema
+    mutable QHash<QString, QString> m_rowIds;
+};

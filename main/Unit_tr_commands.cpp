@@ -1,0 +1,42 @@
+// The main window's handlers of the commands kept in the feature folders:
+// each forwards to its command with the window as the parent of what it shows.
+
+#include "main/Unit_tr.h"
+
+#include "app/DBGrid.h"
+#include "data/module/UnitDM.h"
+#include "output/CatalogPrint.h"
+#include "output/CsvCommands.h"
+#include "output/HtmlExportCommand.h"
+#include "output/PrintCommands.h"
+#include "sales/SalesCommands.h"
+#include "service/BackupCommands.h"
+#include "settings/RepositoryLaunch.h"
+
+void TfrmMain::mnuPayAddClick(QObject *) { SalesCommands::addSale(this); }
+void TfrmMain::mnuPayEditClick(QObject *) { SalesCommands::editSale(this); }
+void TfrmMain::mnuPayDelClick(QObject *) { SalesCommands::deleteSale(this); }
+void TfrmMain::BitBtn1Click(QObject *sender) { mnuPayAddClick(sender); }
+void TfrmMain::BitBtn3Click(QObject *sender) { mnuPayEditClick(sender); }
+void TfrmMain::BitBtn2Click(QObject *sender) { mnuPayDelClick(sender); }
+void TfrmMain::mnuSalesAnalysisClick(QObject *) { SalesCommands::showAnalysis(); }
+
+void TfrmMain::mnuBackupsClick(QObject *) { showBackups(); }
+
+void TfrmMain::gridAutoDblClick(QObject *) { launchRepositoryBrowser(this); }
+
+void TfrmMain::mnuPrintSelectClick(QObject *) { printProjectSheet(this); }
+void TfrmMain::mnuPrintCatalogClick(QObject *) { catalogPrint().print(); }
+void TfrmMain::RvSystemBeforePrint(QObject *sender) { setCatalogueFont(sender); }
+
+CataloguePrint &TfrmMain::catalogPrint()
+{
+    if (!m_catalogPrint)
+        m_catalogPrint = std::make_unique<CataloguePrint>(
+            Dm->tblProject, [this](QObject *canvas) { RvSystemBeforePrint(canvas); });
+    return *m_catalogPrint;
+}
+
+void TfrmMain::mnuExportCatClick(QObject *) { exportHtmlCatalogue(this); }
+void TfrmMain::mnuExportProjectsCsvClick(QObject *) { exportProjectsCsv(this, gridAuto->columns()); }
+void TfrmMain::mnuExportOrdersCsvClick(QObject *) { exportSalesCsv(this); }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "data/sales/SalesAnalysis.h"
+#include "output/SalesAnalysisReport.h"
+
+// The two tables of the sales analysis as texts, as the window shows them
+// and the page prints them, so the two never differ.
+
+// Every period of the range with its count, sum and mean, then the total (bold).
+PrintedTable periodsTable(const SalesReport &report, SalesPeriod period);
+// The projects that sold best, largest sum first.
+PrintedTable projectsTable(const SalesReport &report);

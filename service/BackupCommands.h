@@ -1,0 +1,5 @@
+#pragma once
+
+// "Сервис" → "Резервные копии…": the backups window, brought to the front
+// (it is not modal, so the user may keep it open beside the main window).
+void showBackups();
