@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 std::vector<std::unique_ptr<TMyIndex>> yearIndexes;
 std::vector<std::unique_ptr<TMyIndex>> ideIndexes;

@@ -3,6 +3,7 @@
 #include "data/engine/Database.h"
 #include "data/dataset/SqlValues.h"
 
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 

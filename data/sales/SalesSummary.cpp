@@ -4,6 +4,8 @@
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
 
+#include <QSqlQuery>
+
 namespace {
 
 const char *const kTable = "sales_month";
