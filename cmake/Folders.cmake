@@ -59,7 +59,17 @@ endfunction()
 # Precompiled Qt headers, made once per kind and shared: the data libraries
 # get QtCore and QtSql only, so no widget can slip into them unseen. The
 # compiler takes a shared header only where every Qt module it was made
-# with is linked, hence "none" for data/core.
+# with is linked, hence "none" for data/core; the suites have kinds of their
+# own, with QtTest.
+set(ps_pch_data_libraries Qt6::Core Qt6::Sql)
+set(ps_pch_data_headers <QtCore> <QtSql>)
+set(ps_pch_widgets_libraries Qt6::Widgets)
+set(ps_pch_widgets_headers <QtWidgets>)
+set(ps_pch_datatest_libraries Qt6::Core Qt6::Sql Qt6::Gui Qt6::Test)
+set(ps_pch_datatest_headers <QtTest> <QtSql>)
+set(ps_pch_test_libraries Qt6::Widgets Qt6::Sql Qt6::Test)
+set(ps_pch_test_headers <QtTest> <QtWidgets>)
+
 function(ps_precompile target kind)
   if(NOT PS_PCH OR kind STREQUAL "none")
     return()
@@ -68,13 +78,8 @@ function(ps_precompile target kind)
     file(WRITE ${CMAKE_BINARY_DIR}/ps_pch_${kind}.cpp "// Only the precompiled headers are built here.\n")
     add_library(ps_pch_${kind} STATIC ${CMAKE_BINARY_DIR}/ps_pch_${kind}.cpp)
     set_target_properties(ps_pch_${kind} PROPERTIES AUTOMOC OFF)
-    if(kind STREQUAL "data")
-      target_link_libraries(ps_pch_${kind} PRIVATE Qt6::Core Qt6::Sql)
-      target_precompile_headers(ps_pch_${kind} PRIVATE <QtCore> <QtSql>)
-    else()
-      target_link_libraries(ps_pch_${kind} PRIVATE Qt6::Widgets)
-      target_precompile_headers(ps_pch_${kind} PRIVATE <QtWidgets>)
-    endif()
+    target_link_libraries(ps_pch_${kind} PRIVATE ${ps_pch_${kind}_libraries})
+    target_precompile_headers(ps_pch_${kind} PRIVATE ${ps_pch_${kind}_headers})
     ps_hygiene(ps_pch_${kind})
   endif()
   target_precompile_headers(${target} REUSE_FROM ps_pch_${kind})

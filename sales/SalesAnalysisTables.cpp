@@ -7,16 +7,25 @@ QString money(Money m)
     return m.toDisplayString();
 }
 
+PrintedTable emptyTable(const QString &caption, const QStringList &headers, const QList<qreal> &widths,
+                        int textColumns)
+{
+    PrintedTable t;
+    t.caption = caption;
+    t.headers = headers;
+    t.widths = widths;
+    t.textColumns = textColumns;
+    return t;
+}
+
 } // namespace
 
 PrintedTable periodsTable(const SalesReport &report, SalesPeriod period)
 {
-    PrintedTable t;
-    t.caption = QStringLiteral("Продажи по периодам");
-    t.headers = QStringList{QStringLiteral("Период"), QStringLiteral("Продаж"), QStringLiteral("Сумма, руб."),
-                            QStringLiteral("Средняя продажа, руб.")};
-    t.widths = {60, 30, 50, 50};
-    t.textColumns = 1;
+    PrintedTable t = emptyTable(QStringLiteral("Продажи по периодам"),
+                                {QStringLiteral("Период"), QStringLiteral("Продаж"), QStringLiteral("Сумма, руб."),
+                                 QStringLiteral("Средняя продажа, руб.")},
+                                {60, 30, 50, 50}, 1);
     for (const SalesTotal &p : report.periods)
         t.rows << QStringList{SalesAnalysis::periodLabel(p.periodStart, period), QString::number(p.count),
                               money(p.sum), money(p.mean())};
@@ -29,12 +38,10 @@ PrintedTable periodsTable(const SalesReport &report, SalesPeriod period)
 
 PrintedTable projectsTable(const SalesReport &report)
 {
-    PrintedTable t;
-    t.caption = QStringLiteral("Лучшие проекты");
-    t.headers = QStringList{QStringLiteral("Проект"), QStringLiteral("Категория"), QStringLiteral("Продаж"),
-                            QStringLiteral("Сумма, руб.")};
-    t.widths = {85, 45, 20, 40};
-    t.textColumns = 2;
+    PrintedTable t = emptyTable(QStringLiteral("Лучшие проекты"),
+                                {QStringLiteral("Проект"), QStringLiteral("Категория"), QStringLiteral("Продаж"),
+                                 QStringLiteral("Сумма, руб.")},
+                                {85, 45, 20, 40}, 2);
     for (const TopProject &p : report.topProjects)
         t.rows << QStringList{p.name, p.category, QString::number(p.count), money(p.sum)};
     return t;

@@ -1,7 +1,5 @@
 #include "data/dataset/ValueOrder.h"
 
-#include "data/core/Money.h"
-
 #include <QLocale>
 
 bool isEmptyValue(const QVariant &v) { return !v.isValid() || v.isNull(); }
