@@ -6,8 +6,10 @@
 
 // The program's long-lived objects. They are created in a fixed order: the
 // main window, the data module Dm, then the ten dialogs and reference
-// windows; once Dm exists every window is bound to its data sources. No
-// window is shown here.
+// windows; once Dm exists every window is bound to its data sources, and
+// the calls of one window into a window of another folder (the reference
+// books into the main window's project list, the project editor into its
+// reference-book items) are handed over here. No window is shown here.
 //
 // Throws DataError when the data module can't open the database; whatever
 // was created before is destroyed again.
