@@ -1,6 +1,7 @@
 #include "app/Seams.h"
 
 #include <QDesktopServices>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -123,6 +124,7 @@ Seams Seams::real()
     s.preview = realPreview;
     s.startProgram = realStartProgram;
     s.openUrl = realOpenUrl;
+    s.modal = [](QDialog *dialog) { return dialog->exec(); };
     s.progress = progressDialog;
     s.screenWidth = realScreenWidth;
     return s;

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <functional>
 
+class QDialog;
 class QWidget;
 class QPrinter;
 
@@ -40,6 +41,10 @@ struct Seams
     // moment later, when no program took it (the opener could not start or
     // said it failed).
     std::function<void(const QUrl &url, std::function<void()> failed)> openUrl;
+
+    // Runs one of the program's own dialogs modally; returns its result
+    // (QDialog::Accepted, Rejected, or what the dialog set with done()).
+    std::function<int(QDialog *dialog)> modal;
 
     // The progress of a long job (see startProgress).
     std::function<std::unique_ptr<Progress>(QWidget *parent, const QString &text, const QString &unit,

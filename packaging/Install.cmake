@@ -63,9 +63,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECTSALES_HOMEPAGE})
 # Libraries come from dpkg-shlibdeps; Qt's database driver is a plugin loaded
-# at run time, out of its sight.
+# at run time, out of its sight. libmdb reads legacy Access files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libmdb3")
 # Qt's own buttons and dialogs in Russian; without it they read English. The
 # server's driver only for a catalogue on a PostgreSQL server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")

@@ -7,7 +7,9 @@
 #include "app/ImageList.h"
 #include "main/Unit_tr.h"
 #include "output/SupportFolder.h"
+#include "import/LegacyQuestion.h"
 #include "program/ConsoleMessages.h"
+#include "program/LegacyStart.h"
 #include "program/UserCatalogue.h"
 #include "project/Unit_editTovars.h"
 #include "reference/Unit_Category.h"
@@ -155,9 +157,17 @@ int runProgram(const StartOptions &options)
         useConsoleMessages();
     bool created = false;
     const QString dbPath = databaseToOpen(options, &created);
-    if (dbPath.isEmpty() || !startWindowSet(dbPath))
+    if (dbPath.isEmpty())
+        return 1;
+    // A legacy Access file is converted (or refused) before the data module opens it.
+    const LegacyStart legacy = convertLegacyCatalogue(dbPath);
+    if (legacy.outcome == LegacyStart::Outcome::Ended)
+        return legacy.exitCode;
+    if (!startWindowSet(dbPath))
         return 1;
     frmMain->show();
+    if (legacy.outcome == LegacyStart::Outcome::Converted)
+        QTimer::singleShot(0, frmMain, [legacy] { tellLegacyConverted(frmMain, legacy.keptAs, legacy.report); });
     if (created) // over the main window, once the loop runs
         QTimer::singleShot(0, frmMain, [dbPath] {
             showNotice(frmMain, QStringLiteral("Сообщение"), userCatalogueCreatedText(dbPath));

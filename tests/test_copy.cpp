@@ -6,6 +6,7 @@
 #include "support/TestDb.h"
 
 #include <QCryptographicHash>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -150,6 +151,47 @@ private slots:
         b.open(back);
         for (const QString &table : Tables)
             QVERIFY2(digest(a, table) == digest(b, table), qPrintable(table));
+    }
+
+    // A legacy Access catalogue converts into a file and onto the server alike;
+    // one whose rows break the catalogue's rules stops with their list, or
+    // converts with --repair.
+    void aLegacyFileConvertsToAFileAndToTheServer()
+    {
+        TestDb admin;
+        const QString legacy = QStringLiteral(JET_FIXTURES "/legacy.mdb");
+        const QString file = dir.filePath("converted.mdb");
+        Run run = runTool(COPY_PATH, {legacy, file});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(run.out.contains("Продажи: 4 rows, verified"), qPrintable(run.out));
+        const QString server = admin.emptyServerDatabase();
+        run = runTool(COPY_PATH, {legacy, server});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        {
+            Database a, b;
+            a.open(file);
+            b.open(server);
+            for (const QString &table : {"category", "years", "ide", "projects", "orders"})
+                QVERIFY2(digest(a, table) == digest(b, table), qPrintable(table));
+            QCOMPARE(count(b, "SELECT price FROM projects WHERE project_id = 3"), std::numeric_limits<qlonglong>::max());
+            QCOMPARE(count(b, "SELECT sum(sales) FROM sales_month"), 4);
+            QCOMPARE(b.engine().lastKey(b, "category", "cat_id"), 4);
+        }
+
+        const QString edge = QStringLiteral(JET_FIXTURES "/legacy-edge.mdb");
+        const QString refused = dir.filePath("refused.mdb");
+        run = runTool(COPY_PATH, {edge, refused});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains("Проекты, код 1, поле cat_id = 99: нет категории с кодом 99"), qPrintable(run.errors));
+        QVERIFY(!QFileInfo::exists(refused));
+        const QString repaired = admin.emptyServerDatabase();
+        run = runTool(COPY_PATH, {"--repair", edge, repaired});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(run.out.contains("создан проект «(нет) проект 42» с кодом 42"), qPrintable(run.out));
+        Database db;
+        db.open(repaired);
+        QCOMPARE(count(db, "SELECT count(*) FROM category WHERE cat_id = 99 AND catName = '(нет)'"), 1);
+        QCOMPARE(count(db, "SELECT length(description) FROM projects WHERE project_id = 1"), 120000);
     }
 };
 

@@ -6,10 +6,15 @@
 // and checked row by row against the source before that is committed. A
 // source that can't be read whole (a damaged page) fails the copy, which
 // then leaves no target behind: a file source is checked page by page first.
+// FROM may be a legacy Access (Jet 4) catalogue: it is converted, and rows
+// that the catalogue's rules refuse stop it with their list, or, with
+// --repair, are converted with the repairs the list spells out.
 
 #include "data/core/DataError.h"
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
+#include "data/engine/JetHeader.h"
+#include "data/legacy/LegacyConversion.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
@@ -231,6 +236,50 @@ int copy(const QString &fromLocation, const QString &toLocation)
     return Ok;
 }
 
+// A legacy Access file: checked first, nothing written while rows break
+// the catalogue's rules (unless repairs are asked for).
+int convertLegacy(const QString &fromLocation, const QString &toLocation, bool repair)
+{
+    QTextStream out(stdout);
+    LegacyConversion conversion(fromLocation);
+    conversion.check();
+    const QStringList problems = legacyProblemLines(conversion.problems());
+    if (!problems.isEmpty() && !repair) {
+        QTextStream err(stderr);
+        err << QStringLiteral("%1 строк(и) не подходят под правила каталога; ничего не записано. "
+                              "С ключом --repair они будут перенесены с такими исправлениями:")
+                   .arg(problems.size())
+            << Qt::endl;
+        for (const QString &line : problems)
+            err << "  " << line << Qt::endl;
+        return Failed;
+    }
+    if (!problems.isEmpty()) {
+        out << QStringLiteral("Исправления:") << Qt::endl;
+        for (const QString &line : problems)
+            out << "  " << line << Qt::endl;
+    }
+    const bool newFile = !Engine::isServerUrl(toLocation) && !QFileInfo::exists(toLocation);
+    prepareTarget(toLocation);
+    Database to(QStringLiteral("to"));
+    try {
+        to.open(toLocation);
+        requireEmpty(to, to.engine().displayName(toLocation));
+        conversion.write(to);
+    } catch (...) {
+        to.close();
+        if (newFile)
+            QFile::remove(toLocation);
+        throw;
+    }
+    for (const QString &note : conversion.notes())
+        out << QStringLiteral("Замечание: ") << note << Qt::endl;
+    for (const auto &[table, rows] : conversion.counts())
+        out << table << ": " << rows << " rows, verified" << Qt::endl;
+    out << "Converted " << fromLocation << " to " << to.engine().displayName(toLocation) << Qt::endl;
+    return Ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -243,7 +292,12 @@ int main(int argc, char *argv[])
         "Copies a whole projectsales catalogue between a database file and a PostgreSQL\n"
         "database (postgresql://user@host:port/dbname). The target must be empty."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("The catalogue to copy."));
+    const QCommandLineOption repair(QStringLiteral("repair"),
+                                    QStringLiteral("For a legacy Access (Jet 4) FROM: convert the rows that the "
+                                                   "catalogue's rules refuse with the repairs it prints, instead "
+                                                   "of stopping."));
+    parser.addOption(repair);
+    parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("The catalogue to copy, or a legacy Access file."));
     parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The empty catalogue to fill."));
     if (!parser.parse(app.arguments()))
         return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText(), BadUsage);
@@ -253,6 +307,8 @@ int main(int argc, char *argv[])
     if (args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty())
         return fail(QStringLiteral("expected FROM and TO.\n") + parser.helpText(), BadUsage);
     try {
+        if (!Engine::isServerUrl(args.at(0)) && isAccessKind(storedFileKind(args.at(0))))
+            return convertLegacy(args.at(0), args.at(1), parser.isSet(repair));
         return copy(args.at(0), args.at(1));
     } catch (const DataError &e) {
         return fail(e.text());

@@ -2,9 +2,11 @@
 
 # The packages every build needs (Qt 6 with its SQLite and PostgreSQL drivers,
 # its charts and its Russian translation, the tool chain, SQLite's own library
-# for backups, and a font so that text renders under offscreen and xvfb).
+# for backups, libmdb for legacy Access files, and a font so that text renders
+# under offscreen and xvfb).
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-base-dev-tools libgl-dev qt6-charts-dev
-                cmake g++ ccache make fonts-dejavu-core qt6-translations-l10n libsqlite3-dev)
+                cmake g++ ccache make pkg-config fonts-dejavu-core qt6-translations-l10n libsqlite3-dev
+                mdbtools-dev libmdb3)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
 # cpack uses to find the package's library dependencies.

@@ -4,6 +4,7 @@
 #include "data/engine/DatabaseErrors.h"
 #include "data/engine/Engine.h"
 #include "data/engine/EngineFile.h"
+#include "data/engine/JetHeader.h"
 #include "SchemaSql.h"
 
 #include <QFileInfo>
@@ -91,6 +92,9 @@ void Database::open(const QString &path)
         throw DataError(QStringLiteral("Не удается найти файл базы данных \"%1\".").arg(shown));
     if (!info.isFile() || !info.isReadable())
         throw DataError(QStringLiteral("Нет доступа к файлу базы данных \"%1\".").arg(shown));
+    // An Access file says what it is rather than being taken for a damaged catalogue.
+    if (const StoredFileKind kind = storedFileKind(path); isAccessKind(kind))
+        throw DataError(refusalText(kind, shown), DataError::Kind::NotADatabase);
     // Every change writes a journal beside the file: a folder that can't be
     // written makes the file as read-only as its own flags would.
     m_readOnly = !info.isWritable() || !QFileInfo(info.absolutePath()).isWritable();

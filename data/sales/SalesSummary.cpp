@@ -6,6 +6,9 @@
 
 #include <QSqlQuery>
 
+#include <QSqlError>
+#include <QSqlQuery>
+
 namespace {
 
 const char *const kTable = "sales_month";
@@ -76,6 +79,34 @@ bool ensure(Database &db)
 void rebuild(Database &db)
 {
     db.transaction([&] { rebuildInside(db); });
+}
+
+// As kFillSql and the triggers count: the month is the date's first seven
+// characters, the sum split into its high (arithmetic shift) and low 32 bits.
+void Totals::add(const QVariant &date, qint64 catId, const QVariant &summ)
+{
+    Sum &s = m_sums[{date.isNull() ? QString() : date.toString().left(7), catId}];
+    ++s.sales;
+    if (summ.isNull())
+        return;
+    const qint64 units = summ.toLongLong();
+    ++s.summed;
+    s.hi += units >> 32;
+    s.lo += units & 0xffffffffll;
+}
+
+void Totals::store(Database &db) const
+{
+    QSqlQuery q = db.prepare(QStringLiteral(
+        "INSERT INTO sales_month (month, cat_id, sales, summed, summ_hi, summ_lo) VALUES (?, ?, ?, ?, ?, ?)"));
+    for (auto it = m_sums.cbegin(); it != m_sums.cend(); ++it) {
+        const QVariantList values{it.key().first.isNull() ? QString(QLatin1String("")) : it.key().first,
+                                  it.key().second, it->sales, it->summed, it->hi, it->lo};
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values[i]);
+        if (!q.exec())
+            throw DataError(QStringLiteral("Итоги продаж не записаны: %1").arg(q.lastError().text()));
+    }
 }
 
 } // namespace SalesSummary

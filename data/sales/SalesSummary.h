@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QHash>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
 class Database;
 
 // The table sales_month: the sales totalled per month and category, kept
@@ -21,5 +26,22 @@ bool ensure(Database &db);
 // Makes the summary anew and fills it from the sales, whatever it held;
 // throws DataError.
 void rebuild(Database &db);
+
+// The same totals counted by a writer that sees every sale go in while the
+// triggers are left out (a bulk load into an empty catalogue), then stored
+// at once into the empty table.
+class Totals
+{
+public:
+    // catId: the category of the sale's project, 0 for none or no project.
+    void add(const QVariant &date, qint64 catId, const QVariant &summ);
+    void store(Database &db) const;
+
+private:
+    struct Sum {
+        qint64 sales = 0, summed = 0, hi = 0, lo = 0;
+    };
+    QHash<QPair<QString, qint64>, Sum> m_sums;
+};
 
 } // namespace SalesSummary

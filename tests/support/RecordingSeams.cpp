@@ -1,5 +1,6 @@
 #include "RecordingSeams.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -54,6 +55,8 @@ void RecordingSeams::clear()
     previewTitles.clear();
     previewFiles.clear();
     previewPages = 0;
+    dialogs.clear();
+    dialogAnswers.clear();
     progressTexts.clear();
     progressSteps = 0;
     progressDone = progressTotal = 0;
@@ -103,6 +106,12 @@ void RecordingSeams::install()
             failed();
     };
     s.screenWidth = [this] { return screenWidthValue; };
+    s.modal = [this](QDialog *dialog) {
+        dialogs.append(dialog->objectName());
+        if (onDialog)
+            onDialog(dialog);
+        return dialogAnswers.isEmpty() ? int(QDialog::Rejected) : dialogAnswers.dequeue();
+    };
     s.progress = [this](QWidget *, const QString &text, const QString &, Qt::WindowModality) {
         progressTexts.append(text);
         return std::unique_ptr<Progress>(new RecordingProgress(this));

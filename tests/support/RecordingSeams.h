@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 
 // Replaces every seam for its lifetime: records what the program shows and
 // starts, answers questions and file dialogs from queues, and renders print
@@ -44,6 +45,13 @@ public:
     bool startResult = true;
     bool openUrlResult = true;
     int screenWidthValue = 1600;
+
+    // The program's own dialogs run modally: their objectNames in order, and
+    // the results they return, taken in order (when empty: Rejected). Before
+    // answering, onDialog may look at the dialog's widgets.
+    QStringList dialogs;
+    QQueue<int> dialogAnswers;
+    std::function<void(QDialog *)> onDialog;
 
     // Progress of long jobs: the texts shown, the steps reported (done of
     // total, the last one), and a step at which the user cancels (-1: never).
