@@ -4,7 +4,7 @@
 //   build/bench_legacy_conversion FILE.mdb [runs]
 // FILE.mdb is a generated Jet 4 catalogue (100 000 projects, 2 000 of them
 // with a 400 x 315 screenshot, 1 000 000 sales); it is not in the repository.
-#include "bench/BenchTiming.h"
+#include "BenchTiming.h"
 #include "data/engine/Database.h"
 #include "data/legacy/LegacyConversion.h"
 #include "data/legacy/LegacyReplacement.h"

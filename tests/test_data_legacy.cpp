@@ -105,7 +105,7 @@ void TestDataLegacy::convertsEveryValueExactly()
     Database db;
     db.open(f.path);
     QStringList read;
-    for (const QString &t : {"category", "years", "ide", "projects", "orders", "configs"})
+    for (const char *t : {"category", "years", "ide", "projects", "orders", "configs"})
         read << stored(db, t);
     const QStringList expected =
         QString::fromUtf8(bytesOf(jetFixture(QStringLiteral("legacy.expected")))).split('\n', Qt::SkipEmptyParts);

@@ -6,13 +6,14 @@ namespace LegacyRules {
 
 namespace {
 
-Column key(const char *name) { return {QString::fromLatin1(name), Kind::Key}; }
-Column ref(const char *name, const char *to, bool nullable = false)
+Column column(const char *name, Kind kind, int limit = 0, const char *to = "", bool nullable = false)
 {
-    return {QString::fromLatin1(name), Kind::Ref, 0, QString::fromLatin1(to), nullable};
+    return {QString::fromLatin1(name), kind, limit, QString::fromLatin1(to), nullable};
 }
-Column text(const char *name, Kind kind, int limit) { return {QString::fromLatin1(name), kind, limit}; }
-Column plain(const char *name, Kind kind) { return {QString::fromLatin1(name), kind}; }
+Column key(const char *name) { return column(name, Kind::Key); }
+Column ref(const char *name, const char *to, bool nullable = false) { return column(name, Kind::Ref, 0, to, nullable); }
+Column text(const char *name, Kind kind, int limit) { return column(name, kind, limit); }
+Column plain(const char *name, Kind kind) { return column(name, kind); }
 
 } // namespace
 
