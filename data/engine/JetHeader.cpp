@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -39,19 +40,24 @@ std::array<quint8, MaskedLength> headerMask()
     return mask;
 }
 
-QByteArray unmaskedHeader(const QByteArray &page)
+// A fixed-size copy: the caller has checked the page is whole, and the
+// compiler can see every read below stays inside it.
+using JetHeaderBytes = std::array<char, MaskedStart + MaskedLength>;
+
+JetHeaderBytes unmaskedHeader(const QByteArray &page)
 {
     static const std::array<quint8, MaskedLength> mask = headerMask();
-    QByteArray header = page.left(MaskedStart + MaskedLength);
+    JetHeaderBytes header{};
+    std::memcpy(header.data(), page.constData(), header.size());
     for (int n = 0; n < MaskedLength; ++n)
         header[MaskedStart + n] = char(quint8(header[MaskedStart + n]) ^ mask[n]);
     return header;
 }
 
 // The password is further masked with the creation date's whole days.
-bool hasPassword(const QByteArray &header)
+bool hasPassword(const JetHeaderBytes &header)
 {
-    const double created = qFromLittleEndian<double>(header.constData() + CreationDateOffset);
+    const double created = qFromLittleEndian<double>(header.data() + CreationDateOffset);
     const qint32 days = std::isfinite(created) && std::fabs(created) < 2e9 ? qint32(created) : 0;
     quint8 dateMask[4];
     qToLittleEndian(days, dateMask);
@@ -65,8 +71,8 @@ StoredFileKind jet4Kind(const QByteArray &firstPage, qint64 fileSize)
 {
     if (fileSize < JetPageSize || fileSize % JetPageSize != 0 || firstPage.size() < JetPageSize)
         return StoredFileKind::Truncated;
-    const QByteArray header = unmaskedHeader(firstPage);
-    if (qFromLittleEndian<quint32>(header.constData() + EncodingKeyOffset) != 0)
+    const JetHeaderBytes header = unmaskedHeader(firstPage);
+    if (qFromLittleEndian<quint32>(header.data() + EncodingKeyOffset) != 0)
         return StoredFileKind::Encrypted;
     if (hasPassword(header))
         return StoredFileKind::Password;
