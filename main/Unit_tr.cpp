@@ -169,7 +169,8 @@ void TfrmMain::createMenus()
     mnuService = makeMenu("mnuService", QStringLiteral("Сервис"));
     menuBar()->addMenu(mnuService);
     mnuBackups = makeAction("mnuBackups", QStringLiteral("Резервные копии…"), none, &TfrmMain::mnuBackupsClick, {});
-    mnuService->addAction(mnuBackups);
+    // Also where the program's other tools are, beside the sale commands.
+    mnuService->addActions({mnuSalesAnalysis, mnuBackups});
 
     N7 = makeMenu("N7", QStringLiteral("Справка"));
     menuBar()->addMenu(N7);

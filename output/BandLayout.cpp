@@ -81,6 +81,11 @@ BandLayouter::ItemResult BandLayouter::layoutItem(const ReportBand &band, const 
         e.penWidth = item.penWidth;
         result.elements.push_back(e);
         break;
+    case ReportItem::Kind::Drawing:
+        e.draw = item.draw;
+        if (e.draw)
+            result.elements.push_back(e);
+        break;
     }
     return result;
 }

@@ -14,6 +14,7 @@
 
 class QPagedPaintDevice;
 class QPaintDevice;
+class QPainter;
 class QPrinter;
 
 // A small banded report: a title band once at the top, a page header and a
@@ -43,9 +44,12 @@ struct ReportContext {
 
 using TextSource = std::function<QString(const ReportContext &)>;
 using BytesSource = std::function<QByteArray(const ReportContext &)>;
+// Paints into target (device pixels) at the device's own resolution, so
+// what can be drawn as lines and text stays so on paper.
+using DrawSource = std::function<void(QPainter *painter, const QRectF &target)>;
 
 struct ReportItem {
-    enum class Kind { Text, Picture, Line };
+    enum class Kind { Text, Picture, Line, Drawing };
 
     Kind kind = Kind::Text;
     QString name;
@@ -67,6 +71,7 @@ struct ReportItem {
     QString field;
     QString fixedText;
     BytesSource picture; // pictures: computed bytes, else the field's bytes
+    DrawSource draw;     // drawings: painted into the box
 };
 
 struct ReportBand {
@@ -106,6 +111,7 @@ struct PlacedElement {
     Qt::Alignment align;
     QString text;   // one line of text
     QImage image;   // drawn at its own size, centred in rect, cut at rect
+    DrawSource draw; // drawn to fill rect
     qreal penWidth = 0;
 };
 

@@ -35,6 +35,12 @@ public:
             m_painter.setPen(QPen(Qt::black, e.penWidth * m_x));
             m_painter.drawLine(px(e.rect.topLeft()), px(e.rect.bottomRight()));
             break;
+        case ReportItem::Kind::Drawing:
+            m_painter.save();
+            m_painter.setClipRect(px(e.rect));
+            e.draw(&m_painter, px(e.rect));
+            m_painter.restore();
+            break;
         }
     }
 

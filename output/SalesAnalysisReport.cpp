@@ -2,7 +2,6 @@
 
 #include "data/core/Clock.h"
 
-#include <QBuffer>
 
 namespace {
 
@@ -36,20 +35,11 @@ QString cellField(int table, int column, bool bold)
     return QStringLiteral("t%1c%2%3").arg(table).arg(column).arg(bold ? QStringLiteral("b") : QString());
 }
 
-QByteArray pngOf(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
-SalesAnalysisReport::SalesAnalysisReport(const QString &selection, const QImage &chart,
+SalesAnalysisReport::SalesAnalysisReport(const QString &selection, const DrawSource &chart,
                                          const QList<PrintedTable> &tables)
-    : m_chartPng(pngOf(chart))
+    : m_chart(chart)
 {
     report.name = QStringLiteral("repSalesAnalysis");
     report.font = font(10);
@@ -110,11 +100,10 @@ ReportBand SalesAnalysisReport::titleBand(const QString &selection) const
     band.items.push_back(chosen);
 
     ReportItem chart;
-    chart.kind = ReportItem::Kind::Picture;
+    chart.kind = ReportItem::Kind::Drawing;
     chart.name = QStringLiteral("chart");
     chart.rect = QRectF(0, ChartTop, BodyWidth, ChartHeight);
-    const QByteArray png = m_chartPng;
-    chart.picture = [png](const ReportContext &) { return png; };
+    chart.draw = m_chart;
     band.items.push_back(chart);
     return band;
 }

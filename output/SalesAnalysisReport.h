@@ -2,7 +2,6 @@
 
 #include "output/BandedReport.h"
 
-#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -23,14 +22,16 @@ struct PrintedTable {
 class SalesAnalysisReport : public ReportData
 {
 public:
-    SalesAnalysisReport(const QString &selection, const QImage &chart, const QList<PrintedTable> &tables);
+    // chart paints the chart into its box on the page.
+    SalesAnalysisReport(const QString &selection, const DrawSource &chart, const QList<PrintedTable> &tables);
     // The report reads its lines from this object.
     SalesAnalysisReport(const SalesAnalysisReport &) = delete;
     SalesAnalysisReport &operator=(const SalesAnalysisReport &) = delete;
 
     BandedReport report;
 
-    // The chart's size on paper, as pixels of the picture to draw.
+    // The chart's box on paper as screen pixels (96 an inch): the size to lay
+    // the chart out at, so its texts keep their size against it.
     static QSize chartPixels();
 
     int rowCount() const override { return int(m_lines.size()); }
@@ -45,5 +46,5 @@ private:
     void addLines(int table, const PrintedTable &t);
 
     QVector<QHash<QString, QString>> m_lines;
-    QByteArray m_chartPng;
+    DrawSource m_chart;
 };

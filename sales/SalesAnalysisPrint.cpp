@@ -10,10 +10,9 @@
 #include <QWidget>
 
 void printSalesAnalysis(QWidget *parent, const SalesReport &report, SalesPeriod period, const QString &selection,
-                        const std::function<QImage(const QSize &)> &chart)
+                        const DrawSource &chart)
 {
-    const SalesAnalysisReport printed(selection, chart(SalesAnalysisReport::chartPixels()),
-                                      {periodsTable(report, period), projectsTable(report)});
+    const SalesAnalysisReport printed(selection, chart, {periodsTable(report, period), projectsTable(report)});
     seams().preview(parent, QStringLiteral("Предварительный просмотр"), [parent, &printed](QPrinter *printer) {
         printReport(printed.report, parent->font(), printer);
     });

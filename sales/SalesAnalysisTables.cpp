@@ -1,10 +1,20 @@
 #include "sales/SalesAnalysisTables.h"
 
+#include <QLocale>
+
+// Plain decimal text as in the program's grids, with the comma of its Russian
+// texts whatever the desktop's locale.
+QString moneyText(Money m)
+{
+    return m.toString(QLocale(QLocale::Russian).decimalPoint().at(0));
+}
+
 namespace {
 
-QString money(Money m)
+// A mean in whole kopecks: four decimals of a quotient only look exact.
+QString mean(const SalesTotal &t)
 {
-    return m.toDisplayString();
+    return moneyText(t.mean(2));
 }
 
 PrintedTable emptyTable(const QString &caption, const QStringList &headers, const QList<qreal> &widths,
@@ -28,11 +38,11 @@ PrintedTable periodsTable(const SalesReport &report, SalesPeriod period)
                                 {60, 30, 50, 50}, 1);
     for (const SalesTotal &p : report.periods)
         t.rows << QStringList{SalesAnalysis::periodLabel(p.periodStart, period), QString::number(p.count),
-                              money(p.sum), money(p.mean())};
+                              moneyText(p.sum), mean(p)};
     const SalesTotal &total = report.total;
     t.boldRows << int(t.rows.size());
-    t.rows << QStringList{QStringLiteral("Итого"), QString::number(total.count), money(total.sum),
-                          money(total.mean())};
+    t.rows << QStringList{QStringLiteral("Итого"), QString::number(total.count), moneyText(total.sum),
+                          mean(total)};
     return t;
 }
 
@@ -43,6 +53,6 @@ PrintedTable projectsTable(const SalesReport &report)
                                  QStringLiteral("Сумма, руб.")},
                                 {85, 45, 20, 40}, 2);
     for (const TopProject &p : report.topProjects)
-        t.rows << QStringList{p.name, p.category, QString::number(p.count), money(p.sum)};
+        t.rows << QStringList{p.name, p.category, QString::number(p.count), moneyText(p.sum)};
     return t;
 }

@@ -6,18 +6,21 @@
 #include "data/core/Clock.h"
 #include "data/core/DataError.h"
 #include "data/module/UnitDM.h"
+#include "output/SalesAnalysisReport.h"
 #include "sales/SalesAnalysisPrint.h"
 #include "sales/SalesAnalysisTables.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCursor>
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,6 +31,7 @@
 #include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QCategoryAxis>
+#include <QToolTip>
 #include <cmath>
 #include <functional>
 #include <QVBoxLayout>
@@ -154,11 +158,17 @@ TfrmSalesAnalysis::TfrmSalesAnalysis(QWidget *parent)
     chartView->chart()->legend()->setAlignment(Qt::AlignBottom);
     // The axes stay for the window's life and only take new labels: axes
     // made anew while the window was hidden left the old ones drawn.
-    m_periodAxis = new QBarCategoryAxis(chartView->chart());
+    // Bars stand at 0, 1, 2…; the period axis labels runs of them, as many
+    // as its width holds, and is labelled again when the plot is resized.
+    m_periodAxis = new QCategoryAxis(chartView->chart());
+    m_periodAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     m_moneyAxis = new QCategoryAxis(chartView->chart());
     m_moneyAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     chartView->chart()->addAxis(m_periodAxis, Qt::AlignBottom);
     chartView->chart()->addAxis(m_moneyAxis, Qt::AlignLeft);
+    // A shadow would be printed as a picture.
+    chartView->chart()->setDropShadowEnabled(false);
+    connect(chartView->chart(), &QChart::plotAreaChanged, this, [this] { labelPeriods(); });
     layout->addWidget(chartView, 3);
     layout->addWidget(createTables(), 2);
     layout->addWidget(createButtons());
@@ -314,20 +324,24 @@ QString TfrmSalesAnalysis::categoryName(int catId) const
     return NoCategory;
 }
 
+int TfrmSalesAnalysis::categoryIndex(int catId) const
+{
+    for (int i = 0; i < m_categories.size(); ++i)
+        if (m_categories.at(i).catId == catId)
+            return i;
+    return -1;
+}
+
 // One bar per period; with all categories each bar is stacked from the
-// categories' sums, with one category it is that category's sum.
+// categories' sums, with one category it is that category's sum. A category
+// has the same colour either way.
 void TfrmSalesAnalysis::showChart()
 {
     QMap<int, int> column; // period start as a Julian day -> bar
-    QStringList labels;
+    m_periodStarts.clear();
     for (const SalesTotal &p : m_report.periods) {
-        column.insert(int(p.periodStart.toJulianDay()), int(labels.size()));
-        // The year under the month or quarter, so narrow bars keep whole labels.
-        QString label = SalesAnalysis::periodLabel(p.periodStart, m_query.period);
-        const qsizetype year = label.lastIndexOf(QLatin1Char(' '));
-        if (year > 0)
-            label.replace(year, 1, QStringLiteral("<br>"));
-        labels << label;
+        column.insert(int(p.periodStart.toJulianDay()), int(m_periodStarts.size()));
+        m_periodStarts << p.periodStart;
     }
     QMap<QString, QBarSet *> sets; // by category name, so the legend is in name order
     for (const SalesCell &cell : m_report.cells) {
@@ -335,8 +349,18 @@ void TfrmSalesAnalysis::showChart()
         QBarSet *&set = sets[name];
         if (!set) {
             set = new QBarSet(name);
-            for (int i = 0; i < labels.size(); ++i)
+            set->setProperty("catId", cell.catId);
+            const QColor colour = categoryColour(categoryIndex(cell.catId));
+            set->setColor(colour);
+            set->setBorderColor(colour.darker(115));
+            for (int i = 0; i < m_periodStarts.size(); ++i)
                 set->append(0);
+            connect(set, &QBarSet::hovered, chartView, [this, set](bool over, int index) {
+                if (over)
+                    QToolTip::showText(QCursor::pos(), barToolTip(set, index), chartView);
+                else
+                    QToolTip::hideText();
+            });
         }
         const int at = column.value(int(cell.periodStart.toJulianDay()));
         set->replace(at, set->at(at) + roubles(cell.sum));
@@ -351,8 +375,8 @@ void TfrmSalesAnalysis::showChart()
     // less than a new chart with its theme and layout.
     QChart *chart = chartView->chart();
     chart->removeAllSeries();
-    m_periodAxis->clear();
-    m_periodAxis->append(labels);
+    m_periodLabels.clear();
+    labelPeriods();
     double highest = 0;
     for (const SalesTotal &p : m_report.periods)
         highest = std::max(highest, roubles(p.sum));
@@ -363,21 +387,81 @@ void TfrmSalesAnalysis::showChart()
     chart->legend()->setVisible(m_query.catId == 0 && !sets.isEmpty());
 }
 
-// Laid out again at the picture's size, so its texts keep their size on paper
-// whatever the window's shape; then put back as the window shows it.
-QImage TfrmSalesAnalysis::chartImage(const QSize &size) const
+// Labels that fit the plot's width now; the axis is rebuilt only when they
+// differ, so the layout that follows a new axis ends here.
+void TfrmSalesAnalysis::labelPeriods()
+{
+    if (m_labelling)
+        return;
+    QChart *chart = chartView->chart();
+    const qreal width = chart->plotArea().width() > 0 ? chart->plotArea().width() : chartView->width() * 0.85;
+    const QList<PeriodAxisLabel> labels
+        = periodAxisLabels(m_periodStarts, m_query.period, width, QFontMetricsF(m_periodAxis->labelsFont()));
+    if (labels == m_periodLabels && !m_periodAxis->categoriesLabels().isEmpty())
+        return;
+    m_labelling = true;
+    m_periodLabels = labels;
+    for (const QString &label : m_periodAxis->categoriesLabels())
+        m_periodAxis->remove(label);
+    m_periodAxis->setStartValue(-0.5);
+    QString blank; // the axis wants every label different
+    for (const PeriodAxisLabel &label : labels)
+        m_periodAxis->append(label.text.isEmpty() ? (blank += QLatin1Char(' ')) : label.text, label.last + 0.5);
+    m_periodAxis->setRange(-0.5, std::max(0.5, qreal(m_periodStarts.size()) - 0.5));
+    m_labelling = false;
+}
+
+QString TfrmSalesAnalysis::barToolTip(const QBarSet *set, int index) const
+{
+    if (index < 0 || index >= m_report.periods.size())
+        return {};
+    const SalesTotal &period = m_report.periods.at(index);
+    const int catId = set->property("catId").toInt();
+    Money sum;
+    for (const SalesCell &cell : m_report.cells)
+        if (cell.periodStart == period.periodStart && cell.catId == catId)
+            sum = sum + cell.sum;
+    QString text = fullPeriodName(period.periodStart, m_query.period) + QLatin1Char('\n') + set->label()
+        + QStringLiteral(": ") + moneyText(sum) + QStringLiteral(" руб.");
+    if (m_query.catId == 0)
+        text += QStringLiteral("\nВсего: ") + moneyText(period.sum) + QStringLiteral(" руб.");
+    return text;
+}
+
+// Laid out again at layoutSize, so its texts keep their size against the
+// page whatever the window's shape; then put back as the window shows it.
+void TfrmSalesAnalysis::paintChart(QPainter *painter, const QRectF &target, const QSize &layoutSize,
+                                   const QString &title)
+{
+    QChart *chart = chartView->chart();
+    const QRectF shown = chart->geometry();
+    const QString shownTitle = chart->title();
+    if (!title.isEmpty())
+        chart->setTitle(title);
+    chart->setGeometry(QRectF(shown.topLeft(), QSizeF(layoutSize)));
+    chart->layout()->activate();
+    labelPeriods();
+    chart->layout()->activate();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    chartView->scene()->render(painter, target, chart->geometry());
+    painter->restore();
+    chart->setTitle(shownTitle);
+    chart->setGeometry(shown);
+    chart->layout()->activate();
+    labelPeriods();
+}
+
+QImage TfrmSalesAnalysis::chartImage(const QSize &size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
-    QChart *chart = chartView->chart();
-    const QRectF shown = chart->geometry();
-    chart->setGeometry(QRectF(shown.topLeft(), QSizeF(size)));
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        chartView->scene()->render(&painter, QRectF(image.rect()), chart->geometry());
+        paintChart(&painter, QRectF(image.rect()), size,
+                   chartView->chart()->title() + QStringLiteral("<br>") + selectionText());
     }
-    chart->setGeometry(shown);
+    image.setText(QStringLiteral("Title"), selectionText());
     return image;
 }
 
@@ -407,8 +491,9 @@ void TfrmSalesAnalysis::btnSavePictureClick(QObject *)
 
 void TfrmSalesAnalysis::btnPrintClick(QObject *)
 {
-    printSalesAnalysis(this, m_report, m_query.period, selectionText(),
-                       [this](const QSize &size) { return chartImage(size); });
+    printSalesAnalysis(this, m_report, m_query.period, selectionText(), [this](QPainter *painter, const QRectF &target) {
+        paintChart(painter, target, SalesAnalysisReport::chartPixels());
+    });
 }
 
 void TfrmSalesAnalysis::btnCloseClick(QObject *)

@@ -2,11 +2,13 @@
 
 #include "app/WindowFrame.h"
 #include "data/sales/SalesAnalysis.h"
+#include "sales/SalesChart.h"
 
 #include <QImage>
 
-class QBarCategoryAxis;
+class QBarSet;
 class QCategoryAxis;
+class QPainter;
 class QChart;
 class QChartView;
 class QComboBox;
@@ -43,8 +45,15 @@ public:
 
     // What the window shows now.
     const SalesReport &report() const { return m_report; }
-    // The chart drawn into a picture of the given size.
-    QImage chartImage(const QSize &size) const;
+    // The chart drawn into a picture of the given size, titled with the
+    // selection (also the picture's "Title" text).
+    QImage chartImage(const QSize &size);
+    // The chart laid out at layoutSize and painted into target, in lines and
+    // text where the painter's device takes them.
+    void paintChart(QPainter *painter, const QRectF &target, const QSize &layoutSize,
+                    const QString &title = QString());
+    // What the tooltip of bar index of set says.
+    QString barToolTip(const QBarSet *set, int index) const;
     // The chosen unit, range and category in words, for the printed page.
     QString selectionText() const;
 
@@ -61,14 +70,19 @@ private:
     void showPeriods();
     void showProjects();
     void showChart();
+    void labelPeriods();
     QString categoryName(int catId) const;
+    int categoryIndex(int catId) const;
 
     SalesQuery m_query;
     SalesReport m_report;
     QList<CategoryName> m_categories;
     bool m_rangeSet = false;
-    QBarCategoryAxis *m_periodAxis;
+    QCategoryAxis *m_periodAxis;
     QCategoryAxis *m_moneyAxis;
+    QList<QDate> m_periodStarts; // one per bar
+    QList<PeriodAxisLabel> m_periodLabels;
+    bool m_labelling = false;
 };
 
 extern TfrmSalesAnalysis *frmSalesAnalysis;

@@ -244,6 +244,9 @@ private slots:
         QCOMPARE(r.total.mean().units(), 9007199254741LL); // ...740.999 rounded
         QCOMPARE(r.topProjects.at(1).sum.units(), 999LL);
         QCOMPARE((SalesTotal{{}, 2, units(-5)}).mean(), units(-3)); // -2.5 rounds away from zero
+        // To cents from the exact sum: 0.00495 gives 0.00, not 0.01 through its 4-decimal mean 0.0050.
+        QCOMPARE((SalesTotal{{}, 2, units(99)}).mean(2), units(0));
+        QCOMPARE((SalesTotal{{}, 3, units(-35000)}).mean(2), units(-11700)); // -1.1666…
     }
 
     void latestSaleGivesTheDefaultRange()

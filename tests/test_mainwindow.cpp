@@ -35,6 +35,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -295,9 +296,23 @@ void TestMainWindow::widthFollowsScreen()
     QTRY_COMPARE(frmMain->frameGeometry().width(), width);
     QTRY_COMPARE(frmMain->frameGeometry().x() - frmMain->screen()->geometry().x(), (screen - width) / 2);
 
-    for (QGroupBox *frame : {frmMain->grpStatistic, frmMain->grpCurrent}) {
-        const auto inWindow = [frame] { return QRect(frame->mapTo(frmMain, QPoint(0, 0)), frame->size()); };
-        QTRY_COMPARE(frmMain->rect().contains(inWindow()), rightFramesVisible);
+    const auto framesInWindow = [] {
+        for (QGroupBox *frame : {frmMain->grpStatistic, frmMain->grpCurrent})
+            if (!frmMain->rect().contains(QRect(frame->mapTo(frmMain, QPoint(0, 0)), frame->size())))
+                return false;
+        return true;
+    };
+    QTRY_COMPARE(framesInWindow(), rightFramesVisible);
+    // A narrow window scrolls the lower area to them, below its frames.
+    auto *bar = frmMain->grpProjects->findChild<QScrollBar *>("sbClipPanel");
+    QVERIFY(bar);
+    QCOMPARE(bar->isVisible(), !rightFramesVisible);
+    if (!rightFramesVisible) {
+        bar->setValue(bar->maximum());
+        QVERIFY(framesInWindow());
+        QVERIFY(bar->mapTo(frmMain, QPoint(0, 0)).y()
+                >= frmMain->DBImage1->mapTo(frmMain, QPoint(0, 0)).y() + frmMain->DBImage1->height());
+        bar->setValue(0);
     }
     // The screenshot box keeps its size either way.
     QCOMPARE(frmMain->DBImage1->size(), QSize(400, 315));

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
@@ -22,8 +23,10 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolTip>
 #include <QGraphicsTextItem>
 #include <QtTest>
+#include <cmath>
 
 namespace {
 
@@ -39,6 +42,32 @@ QAbstractBarSeries *barSeries(const TfrmSalesAnalysis *w)
 {
     const QList<QAbstractSeries *> all = w->chartView->chart()->series();
     return all.size() == 1 ? qobject_cast<QAbstractBarSeries *>(all.first()) : nullptr;
+}
+
+// The texts the chart draws.
+QStringList chartTexts(const TfrmSalesAnalysis *w)
+{
+    QStringList texts;
+    for (QGraphicsItem *item : w->chartView->scene()->items())
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item); text && text->isVisible())
+            texts << text->toPlainText();
+    return texts;
+}
+
+// The contrast of a colour against white, 1 (none) to 21.
+double contrastOnWhite(const QColor &c)
+{
+    const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    const double luminance = 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    return 1.05 / (luminance + 0.05);
+}
+
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace
@@ -72,6 +101,7 @@ private slots:
     {
         QAction *item = frmMain->mnuPay->actions().last();
         QCOMPARE(item->text(), QStringLiteral("Анализ продаж…"));
+        QCOMPARE(frmMain->mnuService->actions().first(), item);
         QStringList total;
         QString from, to;
         int bars = 0;
@@ -88,8 +118,8 @@ private slots:
         QCOMPARE(to, QStringLiteral("30.06.2011"));
         QCOMPARE(bars, 12);
         // 1400 + 1.2345 + 1500.5 + 99.99 roubles; the sale of 30.06.2010 is a day early.
-        QCOMPARE(total, (QStringList{"Итого", "4", Money::fromUnits(30017245).toDisplayString(),
-                                     Money::fromUnits(7504311).toDisplayString()}));
+        // The mean 750.431125 in kopecks, with the Russian comma whatever the locale.
+        QCOMPARE(total, (QStringList{"Итого", "4", "3001,7245", "750,43"}));
     }
 
     void categoriesStackInTheChartAndOneCategoryStandsAlone()
@@ -135,13 +165,55 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w));
         w->cbPeriod->setCurrentIndex(2); // years
         w->btnShow->click();
-        QStringList labels; // the picture and the printout render this scene
-        for (QGraphicsItem *item : w->chartView->scene()->items())
-            if (auto *text = dynamic_cast<QGraphicsTextItem *>(item); text && text->isVisible())
-                labels << text->toPlainText();
+        const QStringList labels = chartTexts(w); // the picture and the printout render this scene
         QCOMPARE(labels.count("0 руб."), 1);
         QCOMPARE(labels.filter("\n"), QStringList()); // no month of the first showing
         QVERIFY2(labels.contains("2010") && labels.contains("2011"), qPrintable(labels.join('|')));
+    }
+
+    // Nine years by month: 108 bars under year labels, each bar's tooltip
+    // naming its month; a category keeps its colour stacked and alone.
+    void manyYearsByMonthAreLabelledByYearAndKeepTheirColours()
+    {
+        db->exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 107)"
+                 " INSERT INTO orders (project_id, date_orders, summ)"
+                 " SELECT p, date('2005-01-15', '+' || i || ' months'), (100 + i) * 10000 FROM n, (SELECT 1 AS p UNION SELECT 3)");
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        w->dtFrom->setDate(QDate(2005, 1, 1));
+        w->dtTo->setDate(QDate(2013, 12, 31));
+        w->btnShow->click();
+        QCOMPARE(w->gridPeriods->rowCount(), 108 + 1);
+        QStringList years;
+        for (int y = 2005; y <= 2013; ++y)
+            years << QString::number(y);
+        const auto periodLabels = [w] {
+            auto *axis = qobject_cast<QCategoryAxis *>(w->chartView->chart()->axes(Qt::Horizontal).first());
+            return axis->categoriesLabels();
+        };
+        QTRY_COMPARE(periodLabels(), years);
+        QVERIFY2(chartTexts(w).filter(QStringLiteral("…")).isEmpty(), qPrintable(chartTexts(w).join('|')));
+
+        QAbstractBarSeries *stacked = barSeries(w);
+        QHash<QString, QColor> colours;
+        for (QBarSet *set : stacked->barSets()) {
+            colours.insert(set->label(), set->color());
+            QVERIFY2(contrastOnWhite(set->color()) >= 3, qPrintable(set->label()));
+        }
+        QCOMPARE(colours.size(), 2);
+        QVERIFY(colours.value("Бухгалтерия") != colours.value("Игры"));
+        emit stacked->barSets().at(1)->hovered(true, 26); // the tip goes at the next event offscreen
+        QCOMPARE(QToolTip::text(), QStringLiteral("март 2007\nИгры: 126 руб.\nВсего: 252 руб."));
+
+        w->cbCategory->setCurrentIndex(w->cbCategory->findText("Игры"));
+        w->btnShow->click();
+        QCOMPARE(barSeries(w)->barSets().first()->color(), colours.value("Игры"));
+        // A year of months fits month by month again.
+        w->dtFrom->setDate(QDate(2013, 1, 1));
+        w->btnShow->click();
+        QTRY_COMPARE(periodLabels().size(), 12);
+        QCOMPARE(periodLabels().first(), QStringLiteral("янв.<br>2013"));
     }
 
     void theChartIsSavedAsAPictureAndAFailedWriteIsReported()
@@ -153,6 +225,8 @@ private slots:
         w->btnSavePicture->click();
         QImage saved(path + ".png");
         QCOMPARE(saved.size(), w->chartView->viewport()->size());
+        QCOMPARE(saved.text("Title"), w->selectionText());
+        QCOMPARE(w->chartView->chart()->title(), QStringLiteral("Сумма продаж, руб.")); // the window's again
         QVERIFY(seams->errors.isEmpty());
 
         seams->saveFileAnswers.enqueue(seams->tempPath() + "/missing/chart.png");
@@ -169,15 +243,16 @@ private slots:
         w->show();
         w->btnPrint->click();
         QCOMPARE(seams->previewFiles.size(), 1);
-        QProcess p;
-        p.start("pdftotext", {"-layout", seams->previewFiles.first(), "-"});
-        QVERIFY(p.waitForFinished(60000));
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        const QString pdf = seams->previewFiles.first();
+        const QString text = run("pdftotext", {"-layout", pdf, "-"});
+        // The chart's axis labels are text on the page: the chart is drawn, not pasted as a picture.
         for (const QString &part : {QStringLiteral("Анализ продаж"), QStringLiteral("с 01.07.2010 по 30.06.2011"),
                                     QStringLiteral("Продажи по периодам"), QStringLiteral("июнь 2011"),
                                     QStringLiteral("Лучшие проекты"), QStringLiteral("Зарплата"),
-                                    QStringLiteral("Итого")})
+                                    QStringLiteral("Итого"), QStringLiteral("0 руб."), QStringLiteral("500 руб.")})
             QVERIFY2(text.contains(part), qPrintable(part + "\n" + text));
+        const QStringList images = run("pdfimages", {"-list", pdf}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(images.size(), 2); // the heading lines only
         QCOMPARE(seams->previewPages, 1);
     }
 };

@@ -92,16 +92,22 @@ Money moneyOf(const QVariant &value)
 
 } // namespace
 
-Money SalesTotal::mean() const
+Money SalesTotal::mean(int decimals) const
 {
     if (count == 0)
         return Money();
+    // Rounded once from the exact sum: rounding the 4-decimal mean again
+    // would round some halves the wrong way.
+    qint64 step = 1;
+    for (int d = decimals; d < 4; ++d)
+        step *= 10;
     const qint64 units = sum.units();
-    qint64 q = units / count;
-    const qint64 r = units % count;
-    if (2 * (r < 0 ? -r : r) >= count)
+    const qint64 divisor = count * step;
+    qint64 q = units / divisor;
+    const qint64 r = units % divisor;
+    if (2 * (r < 0 ? -r : r) >= divisor)
         q += units < 0 ? -1 : 1;
-    return Money::fromUnits(q);
+    return Money::fromUnits(q * step);
 }
 
 SalesReport SalesAnalysis::run(const SalesQuery &query) const

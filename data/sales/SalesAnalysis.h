@@ -34,8 +34,9 @@ struct SalesTotal {
     QDate periodStart; // invalid for the total of the whole range
     qint64 count = 0;
     Money sum;
-    // Rounded to the nearest ten-thousandth; zero when there are no sales.
-    Money mean() const;
+    // Rounded half away from zero to the given decimals (at most 4); zero
+    // when there are no sales.
+    Money mean(int decimals = 4) const;
 };
 
 struct TopProject {
