@@ -306,7 +306,7 @@ void TestMainWindow::widthFollowsScreen()
     // A narrow window scrolls the lower area to them, below its frames.
     auto *bar = frmMain->grpProjects->findChild<QScrollBar *>("sbClipPanel");
     QVERIFY(bar);
-    QCOMPARE(bar->isVisible(), !rightFramesVisible);
+    QTRY_COMPARE(bar->isVisible(), !rightFramesVisible);
     if (!rightFramesVisible) {
         bar->setValue(bar->maximum());
         QVERIFY(framesInWindow());
