@@ -249,6 +249,49 @@ private slots:
         QCOMPARE((SalesTotal{{}, 3, units(-35000)}).mean(2), units(-11700)); // -1.1666…
     }
 
+    // The file's top list is totalled by the program: it must be the
+    // database's own grouping, with equal sums, sales of no project or of a
+    // project gone, sales without a sum and negative sums; past 64 bits it is
+    // refused.
+    void theTopListIsTheDatabasesGrouping()
+    {
+        db->exec("DELETE FROM orders");
+        db->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400)"
+                 " INSERT INTO orders (project_id, date_orders, summ)"
+                 " SELECT CASE WHEN i % 17 = 0 THEN NULL ELSE i % 7 END, '2012-0' || (1 + i % 8) || '-1' || (i % 10),"
+                 " CASE WHEN i % 11 = 0 THEN NULL ELSE (i % 5) * 1000 - 1500 END FROM n");
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (2, '2012-06-30 23:00:00', 77),"
+                 " (10, '2012-03-01', 1000000000), (9, '2012-03-01', 1000000000), (8, '2012-03-01', 1000000000)");
+        const QDate from(2012, 2, 1), to(2012, 6, 30);
+        const auto grouped = [&](int top) {
+            QSqlQuery q = Dm->ADOConnection->exec(
+                QStringLiteral("SELECT t.project_id, p.tovName, c.catName, t.n, t.s FROM ("
+                               " SELECT project_id, COUNT(*) AS n, CAST(COALESCE(SUM(summ), 0) AS BIGINT) AS s"
+                               " FROM orders WHERE date_orders >= '2012-02-01' AND date_orders < '2012-07-01'"
+                               " GROUP BY project_id) t LEFT JOIN projects p ON p.project_id = t.project_id"
+                               " LEFT JOIN category c ON c.cat_id = p.cat_id ORDER BY t.s DESC, t.project_id LIMIT %1")
+                    .arg(top));
+            QStringList out;
+            while (q.next())
+                out << QStringLiteral("%1/%2/%3/%4/%5").arg(q.value(0).toInt()).arg(q.value(1).toString(),
+                                                       q.value(2).toString()).arg(q.value(3).toLongLong())
+                           .arg(q.value(4).toLongLong());
+            return out;
+        };
+        for (int top : {3, 100}) {
+            QStringList listed;
+            for (const TopProject &p : analysis->topProjects({SalesPeriod::Month, from, to, 0, top}))
+                listed << QStringLiteral("%1/%2/%3/%4/%5").arg(p.projectId).arg(p.name, p.category).arg(p.count)
+                              .arg(p.sum.units());
+            QCOMPARE(listed, grouped(top));
+        }
+        QCOMPARE(grouped(100).size(), 11); // projects 0 to 6, 8 to 10 and none
+
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES"
+                 " (4, '2012-03-01', 4611686018427387904), (4, '2012-03-02', 4611686018427387904)");
+        QVERIFY_THROWS_EXCEPTION(DataError, analysis->topProjects({SalesPeriod::Month, from, to, 0, 10}));
+    }
+
     void latestSaleGivesTheDefaultRange()
     {
         QCOMPARE(analysis->lastSaleDate(), std::optional<QDate>(QDate(2013, 1, 1)));

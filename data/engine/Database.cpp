@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -141,6 +142,14 @@ bool Database::isOpen() const
 QSqlDatabase Database::connection() const
 {
     return QSqlDatabase::database(m_name, false);
+}
+
+sqlite3 *Database::fileHandle() const
+{
+    const QSqlDatabase c = connection();
+    const QVariant v = c.isValid() ? c.driver()->handle() : QVariant();
+    return v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3 *const *>(v.constData())
+                                                                  : nullptr;
 }
 
 void Database::requireColumns(const QString &table, const QStringList &columns) const

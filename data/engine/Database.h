@@ -13,6 +13,7 @@ class DataError;
 class Engine;
 class QSqlError;
 class QSqlQuery;
+struct sqlite3;
 
 // The one connection to the database: a file, or a catalogue on a server
 // (a postgresql:// URL). The program opens an existing one, never creates one.
@@ -93,6 +94,9 @@ public:
 
     // Prepared once, to be run many times with positional values.
     QSqlQuery prepare(const QString &sql) const;
+    // SQLite's own handle of the connection, for the few reads and writes
+    // that go past the driver; null on a server.
+    sqlite3 *fileHandle() const;
 
     // Change notifications of the server (LISTEN/NOTIFY): onNotify gets the
     // payload of each notification on channel sent by other connections,

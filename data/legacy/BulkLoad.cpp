@@ -5,18 +5,10 @@
 #include "data/sales/SalesSummary.h"
 
 #include <QElapsedTimer>
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <sqlite3.h>
 
 namespace {
-
-sqlite3 *handleOf(const Database &db)
-{
-    const QVariant v = db.connection().driver()->handle();
-    return v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0 ? *static_cast<sqlite3 *const *>(v.constData())
-                                                                  : nullptr;
-}
 
 // Calls the tick every 100 ms from inside SQLite's long statements.
 struct Ticker {
@@ -69,7 +61,7 @@ void BulkLoad::finish(const SalesSummary::Totals &totals, const std::function<bo
 {
     if (m_db.engine().kind() != Engine::Kind::File)
         return;
-    sqlite3 *handle = handleOf(m_db);
+    sqlite3 *handle = m_db.fileHandle();
     Ticker ticker{tick, {}};
     ticker.clock.start();
     if (handle)

@@ -199,10 +199,45 @@ QList<SalesCell> SalesAnalysis::salesCells(const SalesQuery &query, const QDate 
     return result;
 }
 
+// The projects' names and categories, for the few projects of a top list.
+QList<TopProject> SalesAnalysis::named(const std::vector<ProjectTotals::Total> &totals) const
+{
+    QStringList ids;
+    for (const ProjectTotals::Total &t : totals)
+        if (t.projectId)
+            ids << QString::number(*t.projectId);
+    QHash<qint64, QPair<QString, QString>> names;
+    if (!ids.isEmpty()) {
+        QSqlQuery q = m_db->exec(QStringLiteral("SELECT p.project_id, p.tovName, c.catName FROM projects p"
+                                                " LEFT JOIN category c ON c.cat_id = p.cat_id"
+                                                " WHERE p.project_id IN (%1)")
+                                     .arg(ids.join(QLatin1Char(','))));
+        while (q.next())
+            names.insert(q.value(0).toLongLong(), {q.value(1).toString(), q.value(2).toString()});
+    }
+    QList<TopProject> result;
+    for (const ProjectTotals::Total &t : totals) {
+        const auto name = t.projectId ? names.value(*t.projectId) : QPair<QString, QString>();
+        result.append({int(t.projectId.value_or(0)), name.first, name.second, t.count, Money::fromUnits(t.sum)});
+    }
+    return result;
+}
+
 // Totalled per project over the date index alone, so only the few largest are
-// joined to their names; one category's projects come from its index.
+// joined to their names; one category's projects come from its index. The
+// file's range is totalled here, as its own grouping would sort it first.
 QList<TopProject> SalesAnalysis::topProjects(const SalesQuery &query) const
 {
+    const QHash<QString, QVariant> params = rangeParams(query.from, query.to, query.catId);
+    if (query.catId == 0) {
+        const std::optional<ProjectTotals> totals =
+            ProjectTotals::read(*m_db, params.value(QStringLiteral("from")).toString(),
+                                params.value(QStringLiteral("until")).toString());
+        if (totals && totals->overflow())
+            tooLarge();
+        if (totals)
+            return named(totals->largest(query.topCount));
+    }
     const QString category = query.catId != 0
         ? QStringLiteral(" AND o.project_id IN (SELECT project_id FROM projects WHERE cat_id = :cat)") : QString();
     const QString sql =
@@ -216,7 +251,7 @@ QList<TopProject> SalesAnalysis::topProjects(const SalesQuery &query) const
                        " ORDER BY t.s DESC, t.project_id")
             .arg(QLatin1String(kDateRange), category)
             .arg(qMax(0, query.topCount));
-    QSqlQuery q = m_db->exec(sql, rangeParams(query.from, query.to, query.catId));
+    QSqlQuery q = m_db->exec(sql, params);
     QList<TopProject> result;
     while (q.next())
         result.append({q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/core/Money.h"
+#include "data/sales/ProjectTotals.h"
 
 #include <QDate>
 #include <QList>
@@ -89,6 +90,7 @@ private:
     QList<SalesCell> summaryCells(const SalesQuery &query, const QDate &first, const QDate &last) const;
     // From the sales themselves, days from..to.
     QList<SalesCell> salesCells(const SalesQuery &query, const QDate &from, const QDate &to) const;
+    QList<TopProject> named(const std::vector<ProjectTotals::Total> &totals) const;
 
     Database *m_db;
 };
