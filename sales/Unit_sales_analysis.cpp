@@ -25,6 +25,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -32,6 +34,7 @@
 #include <QTableWidget>
 #include <QCategoryAxis>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <QVBoxLayout>
@@ -491,9 +494,24 @@ void TfrmSalesAnalysis::btnSavePictureClick(QObject *)
 
 void TfrmSalesAnalysis::btnPrintClick(QObject *)
 {
-    printSalesAnalysis(this, m_report, m_query.period, selectionText(), [this](QPainter *painter, const QRectF &target) {
-        paintChart(painter, target, SalesAnalysisReport::chartPixels());
-    });
+    // A legend that does not fit the page's narrower chart gets a smaller
+    // font rather than cut names.
+    const QSize paper = SalesAnalysisReport::chartPixels();
+    QLegend *legend = chartView->chart()->legend();
+    const QFont shown = legend->font();
+    const QFontMetricsF metrics(shown);
+    qreal wanted = 0; // each name beside its box, in one row
+    for (const QLegendMarker *marker : legend->markers())
+        wanted += metrics.horizontalAdvance(marker->label()) + 4 * metrics.height();
+    QFont printed = shown;
+    if (legend->isVisible() && wanted > paper.width() && shown.pointSizeF() > 0)
+        printed.setPointSizeF(shown.pointSizeF() * std::max(0.6, paper.width() / wanted));
+    printSalesAnalysis(this, m_report, m_query.period, selectionText(),
+                       [this, paper, legend, shown, printed](QPainter *painter, const QRectF &target) {
+                           legend->setFont(printed);
+                           paintChart(painter, target, paper);
+                           legend->setFont(shown);
+                       });
 }
 
 void TfrmSalesAnalysis::btnCloseClick(QObject *)
