@@ -22,7 +22,7 @@ public:
     }
 
 protected:
-    QVector<Row> fetch() override { return {}; }
+    RowStore fetch() override { return {}; }
 };
 
 // The same fields over rows of its own, for sorting.
@@ -32,7 +32,7 @@ public:
     QVector<Row> rows;
 
 protected:
-    QVector<Row> fetch() override { return rows; }
+    RowStore fetch() override { return rows; }
 };
 
 bool matches(const QString &filter, const QHash<QString, QVariant> &row)
@@ -54,6 +54,37 @@ class TestDataValues : public QObject
 {
     Q_OBJECT
 private slots:
+    // The compact rows give back every value as it went in, of the same
+    // type, through replacing and removing rows.
+    void heldRowsKeepEveryValueAndItsType()
+    {
+        const Row first{1, qlonglong(1) << 40, QString("Учёт"), QString(), QString(""), QDate(2012, 2, 29),
+                        QDateTime(QDate(2012, 3, 1), QTime(10, 5)), true, 2.5, QVariant(), QByteArray("x")};
+        const Row second{2, qlonglong(-3), QString("Склад"), QVariant(), QString("a"), QDate(), QVariant(),
+                         false, QVariant(), QVariant(), QVariant()};
+        RowStore rows(QVector<Row>{first, second, first});
+        const auto same = [&](int row, const Row &expected) {
+            const Row held = rows.row(row, int(expected.size()));
+            for (int s = 0; s < expected.size(); ++s) {
+                QCOMPARE(held[s].typeId(), expected[s].typeId());
+                QCOMPARE(held[s].isNull(), expected[s].isNull());
+                QCOMPARE(held[s].toString().isNull(), expected[s].toString().isNull());
+                QCOMPARE(held[s], expected[s]);
+            }
+        };
+        same(0, first);
+        same(1, second);
+        QCOMPARE(rows.textAt(1, 2), QStringView(u"Склад"));
+        rows.set(0, second);
+        rows.remove(1);
+        QCOMPARE(rows.size(), 2);
+        same(0, second);
+        same(1, first);
+        QVERIFY(rows == RowStore(QVector<Row>{second, first}));
+        QVERIFY(rows != RowStore(QVector<Row>{second, second}));
+        QVERIFY(!rows.value(5, 0).isValid());
+    }
+
     void moneyParsesBothSeparatorsExactly()
     {
         QCOMPARE(Money::parse("1234.5678")->units(), 12345678LL);

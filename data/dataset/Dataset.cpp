@@ -59,7 +59,7 @@ void Dataset::open()
     adopt(fetch());
 }
 
-void Dataset::adopt(QVector<Row> rows)
+void Dataset::adopt(RowStore rows)
 {
     m_lastMasterKey = masterValue();
     m_rows = std::move(rows);
@@ -93,7 +93,7 @@ void Dataset::close()
 void Dataset::refresh()
 {
     const int rec = recNo();
-    QVector<Row> rows;
+    RowStore rows;
     try {
         rows = fetch();
     } catch (const DataError &) {
@@ -111,7 +111,7 @@ int Dataset::rowIndexOfKey(const QVariant &key) const
     if (!key.isValid())
         return -1;
     for (int i = 0; i < m_rows.size(); ++i)
-        if (keyOf(m_rows[i]) == key)
+        if (m_rows.value(i, rowIdSlot()) == key)
             return i;
     return -1;
 }
@@ -124,7 +124,7 @@ void Dataset::resync()
         m_resyncPending = true;
         return;
     }
-    QVector<Row> rows = fetch(); // a failed read leaves it pending
+    RowStore rows = fetch(); // a failed read leaves it pending
     m_resyncPending = false;
     m_lastMasterKey = masterValue();
     m_deferredCache.clear();
@@ -136,15 +136,13 @@ void Dataset::resync()
             emit changed(Change::Record);
         return;
     }
-    const Row *current = currentRow();
-    const QVariant key = current ? keyOf(*current) : QVariant();
+    const QVariant key = currentKey();
     const int oldPos = m_pos;
     m_rows = std::move(rows);
     m_caches->clear();
     rebuildView(rowIndexOfKey(key)); // a row gone leaves its place to the next one
     m_bof = m_eof = m_view.isEmpty();
-    current = currentRow();
-    const bool moved = key.isValid() ? !current || keyOf(*current) != key : m_pos != oldPos;
+    const bool moved = key.isValid() ? currentKey() != key : m_pos != oldPos;
     emit changed(Change::Reset);
     if (moved)
         emit afterScroll();
@@ -219,10 +217,10 @@ void Dataset::edit()
         return;
     if (!canModify())
         throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
-    const Row *row = currentRow();
-    if (!row)
+    const int row = currentRowIndex();
+    if (row < 0)
         throw DataError(QStringLiteral("%1: нет текущей записи").arg(objectName()));
-    m_buffer = withDeferred(*row);
+    m_buffer = withDeferred(row);
     m_original = m_buffer;
     m_dirty = QVector<bool>(fieldCount(), false);
     m_modified = false;
@@ -250,8 +248,7 @@ void Dataset::post()
     Row stored = m_buffer;
     if (inserting) {
         stored = writeInsert(m_buffer, m_dirty);
-        m_rows.append(stored);
-        rowIndex = m_rows.size() - 1;
+        rowIndex = m_rows.size();
     } else {
         rowIndex = m_view.value(m_pos, -1);
         try {
@@ -261,18 +258,20 @@ void Dataset::post()
                 rebasePending(rowIndex);
             throw;
         }
-        m_rows[rowIndex] = stored;
     }
     // Pictures are not kept in the snapshot: prime the one-row cache instead.
     m_deferredCache.clear();
     m_deferredRow = -1;
     for (const auto &f : m_fields) {
         if (isDeferred(f.get())) {
-            m_deferredCache.insert(f->index(), m_rows[rowIndex][f->index()]);
-            m_rows[rowIndex][f->index()] = QVariant();
+            m_deferredCache.insert(f->index(), stored.value(f->index()));
             m_deferredRow = rowIndex;
         }
     }
+    if (inserting)
+        m_rows.append(heldForm(stored));
+    else
+        m_rows.set(rowIndex, heldForm(stored));
     m_caches->rowStored(rowIndex, inserting);
     m_state = State::Browse;
     m_buffer.clear();
@@ -322,11 +321,7 @@ void Dataset::rebasePending(int rowIndex)
     for (const auto &f : m_fields)
         if (f->type() != FieldType::Lookup && !m_dirty[f->index()])
             m_buffer[f->index()] = stored->at(f->index());
-    Row held = *stored;
-    for (const auto &f : m_fields)
-        if (isDeferred(f.get()))
-            held[f->index()] = QVariant();
-    m_rows[rowIndex] = held;
+    m_rows.set(rowIndex, heldForm(*stored));
     m_caches->rowStored(rowIndex, false);
     m_deferredCache.clear();
     m_deferredRow = -1;
@@ -343,11 +338,11 @@ void Dataset::remove()
     cancel();
     if (!canModify())
         throw DataError(QStringLiteral("%1: набор данных только для чтения").arg(objectName()));
-    const Row *row = currentRow();
-    if (!row)
+    const int row = currentRowIndex();
+    if (row < 0)
         throw DataError(QStringLiteral("%1: нет записей для удаления").arg(objectName()));
     try {
-        writeDelete(withDeferred(*row));
+        writeDelete(withDeferred(row));
     } catch (const DataError &e) {
         if (e.kind() == DataError::Kind::Conflict)
             scheduleResync();
@@ -440,8 +435,8 @@ void Dataset::last()
 
 QVariant Dataset::currentKey() const
 {
-    const Row *row = currentRow();
-    return row ? keyOf(*row) : QVariant();
+    const int row = currentRowIndex();
+    return row >= 0 ? m_rows.value(row, rowIdSlot()) : QVariant();
 }
 
 int Dataset::recNo() const
@@ -465,7 +460,7 @@ bool Dataset::locate(const QString &fieldName, const QVariant &value)
 {
     const Field *f = fieldByName(fieldName);
     for (int i = 0; i < m_view.size(); ++i) {
-        if (compareValues(rawValue(m_rows[m_view[i]], f), value, f->type()) == 0) {
+        if (compareValues(rawValue(m_view[i], f), value, f->type()) == 0) {
             checkBrowseMode();
             setCurrent(i);
             return true;
@@ -542,7 +537,7 @@ class Dataset::RowSource : public FilterSource
 public:
     explicit RowSource(const Dataset &ds) : m_ds(ds) {}
     int rowCount() const override { return m_ds.m_rows.size(); }
-    QVariant value(int row, const Field *f) const override { return m_ds.rawValue(m_ds.m_rows[row], f); }
+    QVariant value(int row, const Field *f) const override { return m_ds.rawValue(row, f); }
     const FoldedColumn *folded(const Field *f) const override
     {
         return m_ds.isCached(f) ? &m_ds.m_caches->folded(f) : nullptr;
@@ -575,7 +570,7 @@ void Dataset::applySort(QVector<int> &rows) const
     if (!isCached(f)) {
         QVector<QVariant> values(m_rows.size());
         for (int i : std::as_const(rows))
-            values[i] = rawValue(m_rows[i], f);
+            values[i] = rawValue(i, f);
         computed = sortKeysOf(values, f);
     }
     const SortKeys &keys = isCached(f) ? m_caches->sortKeys(f) : computed;
@@ -655,11 +650,9 @@ void Dataset::rebuildView(int keepRowIndex, bool onlyFilterChanged)
 
 // --- values ---------------------------------------------------------------------
 
-const Row *Dataset::currentRow() const
+int Dataset::currentRowIndex() const
 {
-    if (m_pos < 0 || m_pos >= m_view.size())
-        return nullptr;
-    return &m_rows[m_view[m_pos]];
+    return m_pos < 0 || m_pos >= m_view.size() ? -1 : m_view[m_pos];
 }
 
 QVariant Dataset::keyOf(const Row &row) const
@@ -668,40 +661,52 @@ QVariant Dataset::keyOf(const Row &row) const
 }
 
 // A row with its deferred values read, as a write must match them.
-Row Dataset::withDeferred(const Row &row) const
+Row Dataset::withDeferred(int rowIndex) const
 {
-    Row complete = row;
+    Row complete = rowAt(rowIndex);
     for (const auto &f : m_fields)
         if (isDeferred(f.get()))
-            complete[f->index()] = rawValue(row, f.get());
+            complete[f->index()] = rawValue(rowIndex, f.get());
     return complete;
 }
 
-QVariant Dataset::lookedUp(const Row &row, const Field *field) const
+// A row as the snapshot holds it: without its deferred values.
+Row Dataset::heldForm(Row row) const
 {
-    const Field *key = findField(field->lookupKeyField());
-    return key ? field->lookupValue(row.value(key->index())) : QVariant();
+    for (const auto &f : m_fields)
+        if (isDeferred(f.get()) && f->index() < row.size())
+            row[f->index()] = QVariant();
+    return row;
 }
 
-QVariant Dataset::rawValue(const Row &row, const Field *field) const
+QVariant Dataset::slotValue(int rowIndex, int slot) const
+{
+    return rowIndex == PendingRow ? m_buffer.value(slot) : m_rows.value(rowIndex, slot);
+}
+
+QVariant Dataset::lookedUp(int rowIndex, const Field *field) const
+{
+    const Field *key = findField(field->lookupKeyField());
+    return key ? field->lookupValue(slotValue(rowIndex, key->index())) : QVariant();
+}
+
+QVariant Dataset::rawValue(int rowIndex, const Field *field) const
 {
     if (field->type() == FieldType::Lookup)
-        return lookedUp(row, field);
-    const QVariant &v = row.value(field->index());
-    if (v.isValid() || !isDeferred(field) || &row == &m_buffer)
+        return lookedUp(rowIndex, field);
+    QVariant v = slotValue(rowIndex, field->index());
+    if (v.isValid() || !isDeferred(field) || rowIndex == PendingRow)
         return v;
     // Read on demand, with one row cached, so a large catalogue stays small.
-    const int rowIndex = int(&row - m_rows.constData());
-    if (rowIndex >= 0 && rowIndex < m_rows.size() && rowIndex == m_deferredRow
-        && m_deferredCache.contains(field->index()))
+    if (rowIndex < 0 || rowIndex >= m_rows.size())
+        return v;
+    if (rowIndex == m_deferredRow && m_deferredCache.contains(field->index()))
         return m_deferredCache.value(field->index());
-    const QVariant loaded = loadDeferred(row, field);
-    if (rowIndex >= 0 && rowIndex < m_rows.size()) {
-        if (rowIndex != m_deferredRow)
-            m_deferredCache.clear();
-        m_deferredRow = rowIndex;
-        m_deferredCache.insert(field->index(), loaded);
-    }
+    const QVariant loaded = loadDeferred(rowAt(rowIndex), field);
+    if (rowIndex != m_deferredRow)
+        m_deferredCache.clear();
+    m_deferredRow = rowIndex;
+    m_deferredCache.insert(field->index(), loaded);
     return loaded;
 }
 
@@ -709,7 +714,7 @@ QVariant Dataset::valueAt(int row, const Field *field) const
 {
     if (row < 0 || row >= m_view.size())
         return {};
-    return rawValue(m_rows[m_view[row]], field);
+    return rawValue(m_view[row], field);
 }
 
 QString Dataset::displayTextAt(int row, const Field *field) const
@@ -720,9 +725,9 @@ QString Dataset::displayTextAt(int row, const Field *field) const
 QVariant Dataset::currentValue(const Field *field) const
 {
     if (isEditing())
-        return rawValue(m_buffer, field);
-    const Row *row = currentRow();
-    return row ? rawValue(*row, field) : QVariant();
+        return rawValue(PendingRow, field);
+    const int row = currentRowIndex();
+    return row >= 0 ? rawValue(row, field) : QVariant();
 }
 
 // --- master-detail ----------------------------------------------------------

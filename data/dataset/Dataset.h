@@ -3,6 +3,7 @@
 #include "data/core/DataError.h"
 #include "data/dataset/Field.h"
 #include "data/dataset/FilterExpression.h"
+#include "data/dataset/RowStore.h"
 
 #include <QHash>
 #include <QObject>
@@ -16,8 +17,6 @@
 class Database;
 class RowCaches;
 class QSqlQuery;
-
-using Row = QVector<QVariant>;
 
 // A client-side snapshot of rows with a current row, a filter and a sort.
 // Opening runs one SELECT; filtering and sorting act on the rows held.
@@ -133,7 +132,7 @@ signals:
 protected:
     // Runs the snapshot query; returns rows with one value per field (lookups
     // and deferred fields left invalid).
-    virtual QVector<Row> fetch() = 0;
+    virtual RowStore fetch() = 0;
     // Writes; return the stored row (with the key the database assigned).
     virtual Row writeInsert(const Row &row, const QVector<bool> &dirty);
     virtual void writeUpdate(const Row &before, const Row &after, const QVector<bool> &dirty);
@@ -144,7 +143,8 @@ protected:
     // The row as stored now, deferred values included; nothing when it is gone.
     virtual std::optional<Row> fetchRow(const QVariant &) const { return std::nullopt; }
 
-    const Row *currentRow() const;
+    int currentRowIndex() const; // into the rows held; -1 when none
+    Row rowAt(int rowIndex) const { return m_rows.row(rowIndex, fieldCount() + 1); }
     // Rows carry one slot past the fields: the table row's identity (rowid).
     int rowIdSlot() const { return fieldCount(); }
     QVariant keyOf(const Row &row) const;
@@ -153,9 +153,12 @@ protected:
     QString detailField() const { return m_detailField; }
 
 private:
-    void adopt(QVector<Row> rows);
-    QVariant rawValue(const Row &row, const Field *field) const;
-    QVariant lookedUp(const Row &row, const Field *field) const;
+    void adopt(RowStore rows);
+    // The value of a row held, or of the pending row (PendingRow).
+    static constexpr int PendingRow = -2;
+    QVariant slotValue(int rowIndex, int slot) const;
+    QVariant rawValue(int rowIndex, const Field *field) const;
+    QVariant lookedUp(int rowIndex, const Field *field) const;
     class RowSource;
     // onlyFilterChanged: the rows and the sort are as they were, so the order
     // of every row, once computed, is reused instead of sorting again.
@@ -170,7 +173,8 @@ private:
     void flushEditors();
     void masterMoved();
     void checkBrowseMode();
-    Row withDeferred(const Row &row) const;
+    Row withDeferred(int rowIndex) const;
+    Row heldForm(Row row) const;
     void rebasePending(int rowIndex);
     void scheduleResync();
     int rowIndexOfKey(const QVariant &key) const;
@@ -179,7 +183,7 @@ private:
     std::vector<std::unique_ptr<Field>> m_fields;
     State m_state = State::Inactive;
 
-    QVector<Row> m_rows;   // every row held, in database order
+    RowStore m_rows;       // every row held, in database order
     QVector<int> m_view;   // indexes into m_rows that pass the filter, in sort order
     int m_pos = -1;        // position in m_view
     bool m_eof = true;

@@ -262,10 +262,11 @@ QVariant Field::lookupValue(const QVariant &key) const
     if (!k || !r)
         return {};
     const qlonglong wanted = key.toLongLong();
-    for (const Row &row : m_lookupDataset->m_rows) {
-        const QVariant rowKey = row.value(k->index());
+    const RowStore &rows = m_lookupDataset->m_rows;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QVariant rowKey = rows.value(i, k->index());
         if (rowKey.isValid() && !rowKey.isNull() && rowKey.toLongLong() == wanted) {
-            const QString text = row.value(r->index()).toString();
+            const QString text = rows.value(i, r->index()).toString();
             return m_size > 0 ? text.left(m_size) : text;
         }
     }

@@ -23,11 +23,11 @@ QSqlQuery QueryDataset::run() const
     return database()->exec(m_overflowSql, m_params.all());
 }
 
-QVector<Row> QueryDataset::fetch()
+RowStore QueryDataset::fetch()
 {
     QSqlQuery q = run();
     const QSqlRecord rec = q.record();
-    QVector<Row> rows;
+    RowStore rows;
     QVector<int> slotOf(rec.count(), -1);
     bool typesKnown = false;
     while (q.next()) {
@@ -45,7 +45,7 @@ QVector<Row> QueryDataset::fetch()
         for (int c = 0; c < rec.count(); ++c)
             if (slotOf[c] >= 0)
                 row[slotOf[c]] = SqlValues::fromSql(fields()[slotOf[c]]->type(), q.value(c));
-        rows.append(std::move(row));
+        rows.append(row);
     }
     if (!typesKnown) {
         for (int c = 0; c < rec.count(); ++c)

@@ -19,7 +19,7 @@ public:
     void setOverflowSql(const QString &sql) { m_overflowSql = sql; }
 
 protected:
-    QVector<Row> fetch() override;
+    RowStore fetch() override;
 
 private:
     QSqlQuery run() const;

@@ -103,7 +103,7 @@ struct RowCaches::Column {
     QHash<qint64, QVector<int>> index;
 };
 
-RowCaches::RowCaches(const QVector<Row> &rows) : m_rows(rows) {}
+RowCaches::RowCaches(const RowStore &rows) : m_rows(rows) {}
 
 RowCaches::~RowCaches() = default;
 
@@ -150,14 +150,14 @@ const SortKeys &RowCaches::sortKeys(const Field *field)
         const int fi = field->index();
         if (isRanked(field)) {
             const auto keyOf = [this, &c, fi](int i) {
-                return i < int(c.rowKeys.size()) && c.rowKeys[i] ? c.rowKeys[i] : collationKey(m_rows[i][fi]);
+                return i < int(c.rowKeys.size()) && c.rowKeys[i] ? c.rowKeys[i] : collationKey(m_rows.value(i, fi));
             };
             c.keys = rankTexts(m_rows.size(), keyOf, &c.byRank);
             c.rowKeys = {}; // the ranks order every row now
         } else {
             c.keys.resize(m_rows.size());
             for (int i = 0; i < m_rows.size(); ++i)
-                c.keys[i] = numberKey(m_rows[i][fi], field->type());
+                c.keys[i] = numberKey(m_rows.value(i, fi), field->type());
         }
         c.hasKeys = true;
     }
@@ -178,7 +178,7 @@ void RowCaches::sortPart(const Field *field, QVector<int> &rows, bool descending
     c.rowKeys.resize(m_rows.size());
     for (int r : std::as_const(rows))
         if (!c.rowKeys[r])
-            c.rowKeys[r] = collationKey(m_rows[r][fi]);
+            c.rowKeys[r] = collationKey(m_rows.value(r, fi));
     // Empty values first, as their ranks would put them.
     const auto less = [&c](int a, int b) {
         const auto &x = c.rowKeys[a], &y = c.rowKeys[b];
@@ -194,8 +194,8 @@ const FoldedColumn &RowCaches::folded(const Field *field)
 {
     Column &c = column(field);
     if (!c.hasFolded) {
-        for (const Row &row : m_rows) {
-            const QVariant &v = row[field->index()];
+        for (int i = 0; i < m_rows.size(); ++i) {
+            const QVariant v = m_rows.value(i, field->index());
             c.folded.append(foldedText(field, v), isEmptyValue(v));
         }
         c.hasFolded = true;
@@ -223,7 +223,7 @@ void RowCaches::rowStored(int row, bool appended)
     const QCollator &collator = textCollator();
     for (const auto &entry : std::as_const(m_columns)) {
         Column &c = *entry;
-        const QVariant &v = m_rows[row][c.field->index()];
+        const QVariant v = m_rows.value(row, c.field->index());
         if (c.hasFolded) {
             if (appended)
                 c.folded.append(foldedText(c.field, v), isEmptyValue(v));
@@ -257,11 +257,11 @@ void RowCaches::rowStored(int row, bool appended)
             continue;
         const QString text = v.toString();
         const auto at = std::upper_bound(c.byRank.begin(), c.byRank.end(), text, [&](const QString &t, int r) {
-            return collator.compare(t, m_rows[r][c.field->index()].toString()) < 0;
+            return collator.compare(t, m_rows.value(r, c.field->index()).toString()) < 0;
         });
         const int pos = int(at - c.byRank.begin());
         const qint64 before = pos > 0 ? c.keys[c.byRank[pos - 1]] : -1;
-        if (pos > 0 && collator.compare(m_rows[c.byRank[pos - 1]][c.field->index()].toString(), text) == 0) {
+        if (pos > 0 && collator.compare(m_rows.value(c.byRank[pos - 1], c.field->index()).toString(), text) == 0) {
             c.keys[row] = before;
         } else {
             for (qint64 &k : c.keys)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/dataset/RowStore.h"
 #include "data/dataset/ValueOrder.h"
 
 #include <QHash>
@@ -10,7 +11,6 @@
 #include <memory>
 
 class Field;
-using Row = QVector<QVariant>;
 
 // One order-preserving number per row: equal values get equal keys, empty
 // values the lowest. Text gets its rank in the collated order.
@@ -43,7 +43,7 @@ private:
 class RowCaches
 {
 public:
-    explicit RowCaches(const QVector<Row> &rows);
+    explicit RowCaches(const RowStore &rows);
     ~RowCaches();
 
     // Only stored values are held; lookups and deferred values are not.
@@ -71,6 +71,6 @@ private:
     static bool isKey(const Field *field);
     Column &column(const Field *field);
 
-    const QVector<Row> &m_rows;
+    const RowStore &m_rows;
     QHash<int, std::shared_ptr<Column>> m_columns; // by field index
 };

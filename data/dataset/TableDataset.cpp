@@ -146,7 +146,7 @@ QVector<const Field *> TableDataset::storedFields(bool withDeferred) const
     return stored;
 }
 
-QVector<Row> TableDataset::fetch()
+RowStore TableDataset::fetch()
 {
     const QVector<const Field *> read = storedFields(false);
     QStringList columns;
@@ -163,14 +163,15 @@ QVector<Row> TableDataset::fetch()
         sql += QStringLiteral(" ORDER BY %1").arg(id);
     }
     QSqlQuery q = database()->exec(sql, params);
-    QVector<Row> rows;
+    RowStore rows;
+    Row row(fieldCount() + 1);
     while (q.next()) {
-        Row row(fieldCount() + 1);
         for (int i = 0; i < read.size(); ++i)
             row[read[i]->index()] = snapshotValue(read[i]->type(), q.value(i));
         row[rowIdSlot()] = q.value(read.size());
-        rows.append(std::move(row));
+        rows.append(row);
     }
+    rows.squeeze();
     return rows;
 }
 

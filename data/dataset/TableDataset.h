@@ -20,7 +20,7 @@ public:
     void addDependent(const QString &table, const QString &column, const QString &inUseText);
 
 protected:
-    QVector<Row> fetch() override;
+    RowStore fetch() override;
     Row writeInsert(const Row &row, const QVector<bool> &dirty) override;
     void writeUpdate(const Row &before, const Row &after, const QVector<bool> &dirty) override;
     void writeDelete(const Row &row) override;
