@@ -188,6 +188,33 @@ private slots:
         QVERIFY(matches(QStringLiteral("%1 < '%2'").arg(field, last), {{field, first}}));
     }
 
+    // A search for a part of the names looks through all of them at once: a
+    // part that only spans two neighbouring names is no match.
+    void aPartOfANameMatchesWithinOneName()
+    {
+        Rows ds;
+        const Field *name = ds.findField("tovName");
+        for (const QVariant &v : {QVariant("Ёлка 9"), QVariant("9 Шкаф"), QVariant(), QVariant(""),
+                                  QVariant("ёЛКА 99"), QVariant("9"), QVariant("9ёлка")}) {
+            Row row(ds.fieldCount() + 1);
+            row[name->index()] = v;
+            ds.rows << row;
+        }
+        ds.open();
+        const auto found = [&](const QString &filter) {
+            ds.setFilter(filter);
+            ds.setFiltered(true);
+            QStringList names;
+            for (int r = 0; r < ds.recordCount(); ++r)
+                names << ds.valueAt(r, name).toString();
+            return names;
+        };
+        QCOMPARE(found("tovName LIKE '%99%'"), QStringList{"ёЛКА 99"});
+        QCOMPARE(found("tovName LIKE '%9ё%'"), QStringList{"9ёлка"});
+        QCOMPARE(found("tovName LIKE '%ЁЛКА%'"), (QStringList{"Ёлка 9", "ёЛКА 99", "9ёлка"}));
+        QCOMPARE(found("tovName NOT LIKE '%9%'"), QStringList{""});
+    }
+
     void emptyValuesMatchNoComparison()
     {
         QHash<QString, QVariant> row{{"project_id", 1}, {"tovName", QVariant()}, {"price", QVariant()}};

@@ -191,8 +191,9 @@ public:
             return;
         }
         const bool wanted = m_op == Op::Like;
+        const std::vector<bool> hits = text->containing(m_folded);
         rows.erase(std::remove_if(rows.begin(), rows.end(),
-                                  [&](int r) { return text->isEmpty(r) || text->at(r).contains(m_folded) != wanted; }),
+                                  [&](int r) { return text->isEmpty(r) || hits[size_t(r)] != wanted; }),
                    rows.end());
     }
 

@@ -76,9 +76,29 @@ void FoldedColumn::append(const QString &folded, bool empty)
 void FoldedColumn::replace(int row, const QString &folded, bool empty)
 {
     // The old slice is left unused; the buffer is rebuilt with the rows.
+    m_inOrder = m_inOrder && row == rowCount() - 1;
     m_start[row] = m_text.size();
     m_length[row] = empty ? -1 : int(folded.size());
     m_text += folded;
+}
+
+std::vector<bool> FoldedColumn::containing(QStringView part) const
+{
+    const int rows = rowCount();
+    std::vector<bool> hits(size_t(rows), false);
+    if (!m_inOrder || part.isEmpty()) {
+        for (int r = 0; r < rows; ++r)
+            hits[size_t(r)] = !isEmpty(r) && at(r).contains(part);
+        return hits;
+    }
+    const QStringView text(m_text);
+    for (qsizetype at = text.indexOf(part); at >= 0; at = text.indexOf(part, at + 1)) {
+        // The last row that starts at or before the hit owns its first character.
+        const int r = int(std::upper_bound(m_start.begin(), m_start.end(), int(at)) - m_start.begin()) - 1;
+        if (r >= 0 && at + part.size() <= qsizetype(m_start[r]) + m_length[r])
+            hits[size_t(r)] = true;
+    }
+    return hits;
 }
 
 void FoldedColumn::remove(int row)

@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 class Field;
 
@@ -29,11 +30,16 @@ public:
     void remove(int row);
     bool isEmpty(int row) const { return m_length[row] < 0; }
     QStringView at(int row) const { return QStringView(m_text).mid(m_start[row], m_length[row]); }
+    int rowCount() const { return int(m_start.size()); }
+    // Per row, whether its text contains part; one search through the
+    // buffer instead of one per row.
+    std::vector<bool> containing(QStringView part) const;
 
 private:
     QString m_text;
     QVector<int> m_start;
     QVector<int> m_length; // -1: an empty value
+    bool m_inOrder = true; // the rows' slices follow each other in row order
 };
 
 // What a dataset derives from its rows, per column, built when first asked

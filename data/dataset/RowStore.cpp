@@ -55,37 +55,36 @@ void RowStore::Column::set(int row, const QVariant &v, int rows)
 {
     if (m_kind.empty() && !v.isValid())
         return;
-    if (m_kind.size() < size_t(rows)) {
-        m_kind.resize(size_t(rows), Invalid);
-        m_bits.resize(size_t(rows), 0);
+    while (m_kind.size() < size_t(rows)) {
+        m_kind.push_back(Invalid);
+        m_bits.push_back(0);
     }
     Kind k = Other;
     qint64 bits = 0;
+    const void *data = v.constData();
     switch (v.typeId()) {
     case QMetaType::UnknownType:
         k = Invalid;
         break;
     case QMetaType::Int:
         k = Int;
-        bits = v.toInt();
+        bits = *static_cast<const int *>(data);
         break;
     case QMetaType::LongLong:
         k = LongLong;
-        bits = v.toLongLong();
+        bits = *static_cast<const qlonglong *>(data);
         break;
     case QMetaType::Bool:
         k = Bool;
-        bits = v.toBool();
+        bits = *static_cast<const bool *>(data);
         break;
-    case QMetaType::Double: {
+    case QMetaType::Double:
         k = Double;
-        const double d = v.toDouble();
-        std::memcpy(&bits, &d, sizeof d);
+        std::memcpy(&bits, data, sizeof bits);
         break;
-    }
     case QMetaType::QDate:
         k = Date;
-        bits = v.toDate().toJulianDay();
+        bits = static_cast<const QDate *>(data)->toJulianDay();
         break;
     case QMetaType::QString: {
         const QString &s = *static_cast<const QString *>(v.constData());
