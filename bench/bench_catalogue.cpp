@@ -139,21 +139,26 @@ double plainScan(const QString &location)
     return t;
 }
 
-double peakMegabytes()
+// A figure of /proc/self/status in MB: VmHWM the peak, VmRSS what is held now.
+double statusMegabytes(const QByteArray &name = "VmHWM:")
 {
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').value(0).toDouble() / 1024;
     return 0;
 }
+
+double peakMegabytes() { return statusMegabytes(); }
+double heldMegabytes() { return statusMegabytes("VmRSS:"); }
 
 void repaintProjects() { frmMain->gridAuto->viewport()->repaint(); }
 
 int measure(const QString &path, int projects, const QString &engineName)
 {
     RecordingSeams seams;
+    const double atStart = heldMegabytes();
     const double scan = plainScan(path);
     double open = 0;
     {
@@ -162,12 +167,14 @@ int measure(const QString &path, int projects, const QString &engineName)
         TDm module(path);
         open = median(3, [&] { module.tblProject->open(); }, [&] { module.tblProject->close(); });
     }
+    const double beforeStartup = heldMegabytes();
     const double startup = elapsedMs([&] {
         createWindowSet(path);
         frmMain->show();
         QApplication::processEvents();
         frmMain->repaint();
     });
+    const double afterStartup = heldMegabytes();
     Dataset *list = Dm->tblProject;
     // A user looks at the window for a moment before the first click.
     QTimer::singleShot(500, [] { QApplication::exit(); });
@@ -218,18 +225,23 @@ int measure(const QString &path, int projects, const QString &engineName)
         std::printf("%-34s %9.1f %8.2f%% %8.2f%%  %s\n", name, value, ratio * 100, target * 100, ok ? "ok" : "SLOW");
     };
     std::printf("%-34s %9.1f %8.2f%%\n", "plain scan of the project columns", scan, 100.0);
-    line("open tblProject", open, 1.2);
-    line("start-up to the painted window", startup, 1.5);
-    line("first category switch after start", firstSwitch, 0.015);
-    line("category switch and repaint", categorySwitch, 0.015);
-    line("name search LIKE '%99%'", nameSearch, 0.04);
+    const bool onServer = engineName == QLatin1String("server");
+    line("open tblProject", open, onServer ? 1.3 : 1.2);
+    line("start-up to the painted window", startup, 1.2);
+    line("first category switch after start", firstSwitch, 0.02);
+    line("category switch and repaint", categorySwitch, onServer ? 0.02 : 0.004);
+    line("name search LIKE '%99%'", nameSearch, 0.015);
     line("search, click to repaint", searchClick, 0.04);
     line("sort by name and repaint", sortName, 0.20);
     line("sort by price and repaint", sortPrice, 0.05);
-    line("detail switch", detail, 0.0015);
+    line("detail switch", detail, 0.0005);
     line("grid repaint", grid, 0.015);
-    const bool small = peak <= 150;
-    std::printf("%-34s %8.0f MB %18s  %s\n", "peak memory (VmHWM)", peak, "150 MB", small ? "ok" : "SLOW");
+    const bool small = peak <= 115;
+    std::printf("%-34s %8.0f MB %18s  %s\n", "peak memory (VmHWM)", peak, "115 MB", small ? "ok" : "SLOW");
+    std::printf("%-34s %8.0f MB\n", "  held at start (Qt, libraries)", atStart);
+    std::printf("%-34s %8.0f MB\n", "  held before the window set", beforeStartup);
+    std::printf("%-34s %8.0f MB\n", "  added by start-up (rows, windows)", afterStartup - beforeStartup);
+    std::printf("%-34s %8.0f MB\n", "  held after switch, search, sorts", heldMegabytes());
     std::printf("errors shown: %d\n", int(seams.errors.size()));
     destroyWindowSet();
     return allOk && small ? 0 : 1;
