@@ -3,6 +3,11 @@
 #include "app/Seams.h"
 #include "data/dataset/Dataset.h"
 
+QString programCaption()
+{
+    return QStringLiteral("Программа учета продаж программных проектов v1.0");
+}
+
 void showNotice(QWidget *parent, const QString &caption, const QString &text)
 {
     seams().notice(parent, caption, text);

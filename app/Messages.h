@@ -5,6 +5,9 @@
 class Dataset;
 class QWidget;
 
+// The program's caption: the main window's, and the standard error box's.
+QString programCaption();
+
 // The program's message boxes, all through the seams.
 
 // Information: one OK button, information icon, a caption of its own per case.

@@ -1,5 +1,7 @@
 #include "app/Seams.h"
 
+#include "app/Messages.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -10,6 +12,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
@@ -32,7 +35,7 @@ bool realQuestion(QWidget *parent, const QString &caption, const QString &text)
 void realErrorBox(QWidget *parent, const QString &text)
 {
     hideProgressWindows();
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Critical, programCaption(), text,
                     QMessageBox::Ok, parent);
     box.exec();
 }
@@ -127,6 +130,10 @@ Seams Seams::real()
     s.modal = [](QDialog *dialog) { return dialog->exec(); };
     s.progress = progressDialog;
     s.screenWidth = realScreenWidth;
+    s.userSettings = [] {
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("projectsales"),
+                                           QStringLiteral("projectsales"));
+    };
     return s;
 }
 

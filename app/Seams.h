@@ -7,6 +7,7 @@
 #include <functional>
 
 class QDialog;
+class QSettings;
 class QWidget;
 class QPrinter;
 
@@ -52,6 +53,10 @@ struct Seams
 
     // Width of the primary screen in pixels.
     std::function<int()> screenWidth;
+
+    // What the program remembers for the user between runs (window places,
+    // column widths, last choices); never a catalogue's data.
+    std::function<std::unique_ptr<QSettings>()> userSettings;
 
     // The real implementations.
     static Seams real();

@@ -2,7 +2,9 @@
 
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
+#include "app/Messages.h"
 #include "app/Seams.h"
+#include "app/UserSettings.h"
 #include "app/WindowFrame.h"
 #include "data/module/UnitDM.h"
 #include "output/CatalogPrint.h"
@@ -38,7 +40,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Программа учета продаж программных проектов v1.0"));
+    setWindowTitle(programCaption());
     setFont(programFont());
 
     // The ordering starts unset with every window set.
@@ -180,6 +182,10 @@ void TfrmMain::createMenus()
 
 QToolButton *TfrmMain::toolButton(QAction *action, const char *name)
 {
+    // A button shows only its picture: the tip names its menu command.
+    const QString shortcut = action->shortcut().toString(QKeySequence::NativeText);
+    action->setToolTip(shortcut.isEmpty() ? action->text().trimmed()
+                                          : QStringLiteral("%1 (%2)").arg(action->text().trimmed(), shortcut));
     ToolBar1->addAction(action);
     auto *button = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(action));
     button->setObjectName(QLatin1String(name));
@@ -228,6 +234,7 @@ void TfrmMain::bindData()
         // A column without a width of its own takes its field's, known only now.
         const QList<GridColumn> columns = grid->columns();
         grid->setColumns(columns);
+        restoreColumnWidths(this, grid);
     }
     DBImage1->setDataSource(Dm->DsTovar);
     DBTextAllCount->setDataSource(Dm->DsStatistic);
@@ -244,6 +251,14 @@ void TfrmMain::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    rememberPlace(this);
+    for (const DBGrid *grid : {gridCatalog, gridAuto, DBGrid1})
+        rememberColumnWidths(this, grid);
+    QMainWindow::closeEvent(event);
 }
 
 // Back from another program, possibly another user's: show what changed
@@ -263,7 +278,9 @@ void TfrmMain::FormShow()
     filterCategory();
     mnuSortTovNameClick(mnuSortTovName);
     Dm->tblProject->first();
-    setWidthFromScreen();
+    // The width rule places the window until the user has placed it.
+    if (!restorePlace(this))
+        setWidthFromScreen();
     // Should none of the events that look for the frame come after it.
     for (int ms : {250, 1000, 3000})
         QTimer::singleShot(ms, this, [this] { widthAfterFraming(); });

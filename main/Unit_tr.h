@@ -210,6 +210,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Remembers the window's place and the grids' column widths for the next run.
+    void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

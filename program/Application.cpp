@@ -2,29 +2,13 @@
 
 #include "app/Messages.h"
 #include "data/core/DataError.h"
+#include "data/core/QtTranslation.h"
 
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <exception>
-
-namespace {
-
-// Qt's own texts (standard buttons, file dialogs) in Russian, whatever the
-// locale, as on a Russian desktop. Without the file they stay in English.
-void loadQtTranslation(QApplication *app)
-{
-    auto *translator = new QTranslator(app);
-    const QString name = QStringLiteral("qtbase_ru");
-    if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))
-        || translator->load(name, QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
-        QCoreApplication::installTranslator(translator);
-}
-
-} // namespace
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    loadQtTranslation(this);
+    installQtRussian();
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

@@ -452,6 +452,20 @@ private slots:
         QCOMPARE(rec->errors, QStringList{"Сбой"});
     }
 
+    // Its caption is the program's, not the binary's name.
+    void theRealErrorBoxCarriesTheProgramsCaption()
+    {
+        QString caption;
+        QTimer::singleShot(0, this, [&caption] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            caption = box->windowTitle();
+            box->close();
+        });
+        Seams::real().errorBox(nullptr, "Сбой");
+        QCOMPARE(caption, QString("Программа учета продаж программных проектов v1.0"));
+    }
+
     void previewsAreRenderedToPdf()
     {
         seams().preview(nullptr, "Информация по выделенному товару", [](QPrinter *printer) {

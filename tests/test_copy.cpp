@@ -91,7 +91,7 @@ private slots:
         const Run run = runTool(COPY_PATH, {source, target});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains("поврежден: копирование не начато"), qPrintable(run.errors));
-        QVERIFY2(!run.out.contains("Copied"), qPrintable(run.out));
+        QVERIFY2(!run.out.contains("скопирован"), qPrintable(run.out));
         QVERIFY(!QFileInfo::exists(target));
     }
 
@@ -132,11 +132,11 @@ private slots:
         const QString server = admin.emptyServerDatabase();
         Run run = runTool(COPY_PATH, {source, server});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QVERIFY2(run.out.contains("projects: ") && run.out.contains("verified"), qPrintable(run.out));
+        QVERIFY2(run.out.contains("projects: строк ") && run.out.contains("проверено"), qPrintable(run.out));
 
         run = runTool(COPY_PATH, {source, server});
         QVERIFY(run.exitCode != 0);
-        QVERIFY2(run.errors.contains("not empty"), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("не пуст"), qPrintable(run.errors));
         {
             Database db;
             db.open(server);
@@ -163,7 +163,7 @@ private slots:
         const QString file = dir.filePath("converted.mdb");
         Run run = runTool(COPY_PATH, {legacy, file});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QVERIFY2(run.out.contains("Продажи: 4 rows, verified"), qPrintable(run.out));
+        QVERIFY2(run.out.contains("Продажи: строк 4, проверено"), qPrintable(run.out));
         const QString server = admin.emptyServerDatabase();
         run = runTool(COPY_PATH, {legacy, server});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));

@@ -6,6 +6,7 @@
 #include "app/DBGrid.h"
 #include "app/DatasetModel.h"
 #include "app/Seams.h"
+#include "app/UserSettings.h"
 #include "program/WindowSet.h"
 #include "data/module/UnitDM.h"
 #include "app/ImageList.h"
@@ -35,6 +36,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
@@ -81,6 +84,8 @@ private slots:
     void menuShortcutsWinOverTextBoxes();
     void searchGroupStartsEmpty();
     void questionButtonsReadRussian();
+    void toolBarButtonsNameTheirCommands();
+    void placeAndColumnWidthsComeBackOnScreen();
     void onlyTheHtmlExportSkipsTheOverwriteQuestion();
 
 private:
@@ -318,6 +323,78 @@ void TestMainWindow::widthFollowsScreen()
     QCOMPARE(frmMain->DBImage1->size(), QSize(400, 315));
     QVERIFY(frmMain->rect().contains(QRect(frmMain->DBImage1->mapTo(frmMain, QPoint(0, 0)),
                                            frmMain->DBImage1->size())));
+}
+
+// The buttons show only pictures: the tip names the menu command and its key.
+void TestMainWindow::toolBarButtonsNameTheirCommands()
+{
+    showMain();
+    const QList<QPair<QToolButton *, QString>> tips = {
+        {frmMain->ToolBtnTovAdd, "Добавить (Ctrl+N)"},   {frmMain->ToolBtnTovEdit, "Изменить (Ctrl+E)"},
+        {frmMain->ToolBtnTovDel, "Удалить (Del)"},        {frmMain->ToolBtnCat, "Категории (F1)"},
+        {frmMain->ToolBtnMarka, "Год разработки (F2)"}, {frmMain->ToolBtnPrint, "Печатать проект (Ctrl+P)"}};
+    for (const auto &[button, tip] : tips)
+        QCOMPARE(button->toolTip(), tip);
+
+    // Deleting must not look like printing: the pictures share few of their
+    // colours (the grey and blue shredder shared more than half with the printer).
+    const auto colours = [](int picture) {
+        const QImage image = imageListIcon(picture).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        QHash<int, double> share;
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (const QColor c = image.pixelColor(x, y); c.alpha() >= 128) {
+                    share[c.red() / 64 * 16 + c.green() / 64 * 4 + c.blue() / 64] += 1;
+                    ++opaque;
+                }
+        for (double &s : share)
+            s /= qMax(1, opaque);
+        return share;
+    };
+    const QHash<int, double> del = colours(6), print = colours(3);
+    double common = 0;
+    for (auto it = del.cbegin(); it != del.cend(); ++it)
+        common += qMin(it.value(), print.value(it.key()));
+    QVERIFY2(common < 0.25, qPrintable(QString::number(common)));
+}
+
+// Remembered per user: the main window's place and the grids' column
+// widths; a place no screen shows any more is brought back in sight.
+void TestMainWindow::placeAndColumnWidthsComeBackOnScreen()
+{
+    showMain();
+    const QRect area = frmMain->screen()->availableGeometry();
+    const QPoint placed = area.topLeft() + QPoint(15, 25);
+    const QSize size(640, 520);
+    frmMain->resize(size);
+    frmMain->move(placed);
+    frmMain->gridAuto->setColumnWidth(4, 321);
+    QTRY_COMPARE(frmMain->pos(), placed);
+    QTRY_COMPARE(frmMain->size(), size);
+    frmMain->close();
+    destroyWindowSet();
+
+    showMain();
+    QTRY_COMPARE(frmMain->pos(), placed);
+    QCOMPARE(frmMain->size(), size); // not the first start's width
+    QCOMPARE(frmMain->gridAuto->columnWidth(4), 321);
+    frmMain->close();
+    destroyWindowSet();
+
+    // Left on a second screen, now gone.
+    QSettings(m_seams->settingsPath(), QSettings::IniFormat)
+        .setValue("windows/frmMain/place", QRect(area.right() + 500, area.bottom() + 300, 400, 300));
+    showMain();
+    QTRY_VERIFY2(area.contains(frmMain->pos()), qPrintable(QString("%1,%2").arg(frmMain->x()).arg(frmMain->y())));
+    QVERIFY(area.contains(QRect(frmMain->pos(), frmMain->size())));
+
+    // Two screens side by side: the window goes to the one it overlaps most,
+    // shrunk to fit; one that overlaps none to the first.
+    const QList<QRect> two = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    QCOMPARE(placeOnScreens(QRect(3000, 100, 1404, 800), two), QRect(1920, 100, 1280, 800));
+    QCOMPARE(placeOnScreens(QRect(100, 50, 1000, 700), two), QRect(100, 50, 1000, 700));
+    QCOMPARE(placeOnScreens(QRect(-5000, -300, 1000, 1400), two), QRect(0, 0, 1000, 1080));
 }
 
 void TestMainWindow::clickOnCurrentCategoryReplacesSearch()

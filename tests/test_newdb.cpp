@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +19,7 @@ namespace {
 struct Run {
     int exitCode = -1;
     QString errors;
+    QString out;
 };
 
 Run runTool(const QStringList &args)
@@ -26,7 +28,8 @@ Run runTool(const QStringList &args)
     process.start(QStringLiteral(NEWDB_PATH), args);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return {};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError()),
+            QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 QByteArray fileBytes(const QString &path)
@@ -95,6 +98,7 @@ private slots:
     void refusesBadArguments_data();
     void refusesBadArguments();
     void refusesExistingFile();
+    void speaksRussian();
     void createsEmptyDatabase();
 
     void demoHasTheReferenceBooks();
@@ -133,7 +137,7 @@ void TestNewDb::refusesBadArguments()
     QFETCH(QStringList, args);
     const Run run = runTool(args);
     QCOMPARE(run.exitCode, 2);
-    QVERIFY2(run.errors.contains("Usage:"), qPrintable(run.errors));
+    QVERIFY2(run.errors.contains("Использование:"), qPrintable(run.errors));
     QVERIFY(!QFile::exists(path("a.mdb")));
     QVERIFY(!QFile::exists(path("b.mdb")));
 }
@@ -149,9 +153,25 @@ void TestNewDb::refusesExistingFile()
     for (const QStringList &args : {QStringList{existing}, QStringList{existing, "--demo"}}) {
         const Run run = runTool(args);
         QVERIFY(run.exitCode != 0);
-        QVERIFY2(run.errors.contains("already exists"), qPrintable(run.errors));
+        QVERIFY2(run.errors.contains("уже существует"), qPrintable(run.errors));
         QCOMPARE(fileBytes(existing), QByteArray("not to be lost"));
     }
+}
+
+// Its help, its report and its refusals, like the program; only names,
+// paths and options are Latin.
+void TestNewDb::speaksRussian()
+{
+    const QString fresh = path("russian.mdb");
+    const Run help = runTool({"--help"});
+    const Run made = runTool({fresh});
+    const Run refused = runTool({fresh});
+    QCOMPARE(made.exitCode, 0);
+    QString printed = help.out + made.out + refused.errors;
+    printed.remove(QRegularExpression("\\S*[/@-]\\S*|PostgreSQL|QStandardPaths:[^\\n]*"));
+    QVERIFY2(printed.contains("Использование:") && printed.contains("Создан"), qPrintable(printed));
+    const QRegularExpressionMatch latin = QRegularExpression("[A-Za-z]{2,}").match(printed);
+    QVERIFY2(!latin.hasMatch(), qPrintable(latin.captured() + " in:\n" + printed));
 }
 
 void TestNewDb::createsEmptyDatabase()

@@ -10,6 +10,8 @@
 // that the catalogue's rules refuse stop it with their list, or, with
 // --repair, are converted with the repairs the list spells out.
 
+#include "ConsoleText.h"
+
 #include "data/core/DataError.h"
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
@@ -27,14 +29,6 @@
 #include <QTextStream>
 
 namespace {
-
-enum ExitCode { Ok = 0, Failed = 1, BadUsage = 2 };
-
-int fail(const QString &text, int code = Failed)
-{
-    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << text << Qt::endl;
-    return code;
-}
 
 // What a table holds, compared between the two engines: the same rows in key
 // order give the same digest whatever types each engine hands back.
@@ -83,7 +77,7 @@ QStringList sharedColumns(const Database &from, const Database &to, const QStrin
         if (target.contains(c.toLower()))
             shared << c;
     if (shared.isEmpty())
-        throw DataError(QStringLiteral("table %1 is missing on one side").arg(table));
+        throw DataError(QStringLiteral("таблица %1 есть только в одном из каталогов").arg(table));
     return shared;
 }
 
@@ -97,6 +91,11 @@ void requireReadToTheEnd(const QSqlQuery &rows, const QString &table, qint64 rea
                             .arg((rows.lastError().databaseText().isEmpty() ? rows.lastError().text()
                                                                             : rows.lastError().databaseText())
                                      .simplified()));
+}
+
+QString countLine(const QString &table, qint64 rows)
+{
+    return QStringLiteral("%1: строк %2, проверено").arg(table).arg(rows);
 }
 
 qint64 rowCount(const Database &db, const QString &table)
@@ -158,10 +157,10 @@ void requireEmpty(const Database &db, const QString &shown)
 {
     for (const CatalogueTable &t : catalogueTables()) {
         if (!db.engine().hasTable(db, t.name))
-            throw DataError(QStringLiteral("%1 has no table %2; it is no catalogue").arg(shown, t.name));
+            throw DataError(QStringLiteral("в %1 нет таблицы %2; это не каталог программы").arg(shown, t.name));
         QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM %1").arg(t.name));
         if (q.next() && q.value(0).toLongLong() > 0)
-            throw DataError(QStringLiteral("%1 is not empty (table %2 has rows); refusing to copy into it")
+            throw DataError(QStringLiteral("%1 не пуст (в таблице %2 есть строки); копировать в него нельзя")
                                 .arg(shown, t.name));
     }
 }
@@ -197,14 +196,13 @@ void prepareTarget(const QString &location)
 
 int copy(const QString &fromLocation, const QString &toLocation)
 {
-    QTextStream out(stdout);
     Database from(QStringLiteral("from"));
     Database to(QStringLiteral("to"));
     from.open(fromLocation);
     const QString shownFrom = from.engine().displayName(fromLocation);
     for (const CatalogueTable &t : catalogueTables())
         if (!from.engine().hasTable(from, t.name))
-            return fail(QStringLiteral("%1 has no table %2; it is no catalogue").arg(shownFrom, t.name));
+            return fail(QStringLiteral("в %1 нет таблицы %2; это не каталог программы").arg(shownFrom, t.name));
     requireSound(from, shownFrom);
     const bool newFile = !Engine::isServerUrl(toLocation) && !QFileInfo::exists(toLocation);
     prepareTarget(toLocation);
@@ -221,9 +219,9 @@ int copy(const QString &fromLocation, const QString &toLocation)
                 const Content copied = copyTable(from, to, t, columns);
                 const Content stored = readBack(to, t.name, columns);
                 if (stored.rows != copied.rows || stored.digest != copied.digest)
-                    throw DataError(QStringLiteral("%1: %2 rows read, %3 rows stored differ; nothing was copied")
+                    throw DataError(QStringLiteral("%1: прочитанные строки (%2) и записанные (%3) различаются; ничего не скопировано")
                                         .arg(t.name).arg(copied.rows).arg(stored.rows));
-                out << t.name << ": " << copied.rows << " rows, verified" << Qt::endl;
+                printLine(countLine(t.name, copied.rows));
             }
         });
     } catch (...) {
@@ -232,7 +230,7 @@ int copy(const QString &fromLocation, const QString &toLocation)
             QFile::remove(toLocation);
         throw;
     }
-    out << "Copied " << shownFrom << " to " << shownTo << Qt::endl;
+    printLine(QStringLiteral("Каталог %1 скопирован в %2.").arg(shownFrom, shownTo));
     return Ok;
 }
 
@@ -275,8 +273,8 @@ int convertLegacy(const QString &fromLocation, const QString &toLocation, bool r
     for (const QString &note : conversion.notes())
         out << QStringLiteral("Замечание: ") << note << Qt::endl;
     for (const auto &[table, rows] : conversion.counts())
-        out << table << ": " << rows << " rows, verified" << Qt::endl;
-    out << "Converted " << fromLocation << " to " << to.engine().displayName(toLocation) << Qt::endl;
+        printLine(countLine(table, rows));
+    printLine(QStringLiteral("Каталог %1 перенесён в %2.").arg(fromLocation, to.engine().displayName(toLocation)));
     return Ok;
 }
 
@@ -285,27 +283,23 @@ int convertLegacy(const QString &fromLocation, const QString &toLocation, bool r
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("projectsales-copy"));
+    startConsoleTool(QStringLiteral("projectsales-copy"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Copies a whole projectsales catalogue between a database file and a PostgreSQL\n"
-        "database (postgresql://user@host:port/dbname). The target must be empty."));
-    parser.addHelpOption();
+        "Копирует весь каталог между файлом каталога и базой данных PostgreSQL\n"
+        "(postgresql://пользователь@сервер:порт/база). Цель должна быть пустой."));
     const QCommandLineOption repair(QStringLiteral("repair"),
-                                    QStringLiteral("For a legacy Access (Jet 4) FROM: convert the rows that the "
-                                                   "catalogue's rules refuse with the repairs it prints, instead "
-                                                   "of stopping."));
+                                    QStringLiteral("Для старого файла Access (Jet 4) в ИСТОЧНИКЕ: перенести строки, "
+                                                   "которые правила каталога не принимают, с напечатанными "
+                                                   "исправлениями, а не останавливаться."));
     parser.addOption(repair);
-    parser.addPositionalArgument(QStringLiteral("FROM"), QStringLiteral("The catalogue to copy, or a legacy Access file."));
-    parser.addPositionalArgument(QStringLiteral("TO"), QStringLiteral("The empty catalogue to fill."));
-    if (!parser.parse(app.arguments()))
-        return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText(), BadUsage);
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Ok);
-    const QStringList args = parser.positionalArguments();
+    parser.addPositionalArgument(QStringLiteral("ИСТОЧНИК"),
+                                 QStringLiteral("Копируемый каталог или старый файл Access."));
+    parser.addPositionalArgument(QStringLiteral("ЦЕЛЬ"), QStringLiteral("Пустой каталог, который будет заполнен."));
+    const QStringList args = parseCommandLine(parser, app.arguments());
     if (args.size() != 2 || args.at(0).isEmpty() || args.at(1).isEmpty())
-        return fail(QStringLiteral("expected FROM and TO.\n") + parser.helpText(), BadUsage);
+        return fail(QStringLiteral("нужны ИСТОЧНИК и ЦЕЛЬ.\n") + parser.helpText(), BadUsage);
     try {
         if (!Engine::isServerUrl(args.at(0)) && isAccessKind(storedFileKind(args.at(0))))
             return convertLegacy(args.at(0), args.at(1), parser.isSet(repair));

@@ -2,6 +2,7 @@
 // program, or its tables in an empty server database, empty or with a demo
 // catalogue.
 
+#include "ConsoleText.h"
 #include "DemoData.h"
 
 #include "data/core/DataError.h"
@@ -12,27 +13,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTextStream>
 
 namespace {
-
-enum ExitCode { Ok = 0, Failed = 1, BadUsage = 2 };
-
-int fail(const QString &text, int code = Failed)
-{
-    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << text << Qt::endl;
-    return code;
-}
 
 int create(const QString &path, bool demo)
 {
     const bool server = Engine::isServerUrl(path);
     if (!server && (QFileInfo::exists(path) || QFileInfo(path).isSymLink()))
-        return fail(QStringLiteral("%1 already exists; refusing to overwrite it.").arg(path));
+        return fail(QStringLiteral("%1 уже существует; он не будет перезаписан.").arg(path));
     try {
         Database::create(path);
     } catch (const DataError &e) {
-        return fail(QStringLiteral("cannot create %1: %2").arg(path, e.text()));
+        return fail(QStringLiteral("не удалось создать %1: %2").arg(path, e.text()));
     }
     if (demo) {
         try {
@@ -42,10 +34,12 @@ int create(const QString &path, bool demo)
             // on a server the demo rows were rolled back, the empty tables stay.
             if (!server)
                 QFile::remove(path);
-            return fail(QStringLiteral("cannot fill %1 with demo data: %2").arg(path, e.text()));
+            return fail(QStringLiteral("не удалось заполнить %1 демонстрационными данными: %2").arg(path, e.text()));
         }
     }
-    QTextStream(stdout) << "Created " << path << (demo ? " with demo data" : "") << Qt::endl;
+    printLine((demo ? QStringLiteral("Создан каталог %1 с демонстрационными данными.")
+                    : QStringLiteral("Создан пустой каталог %1."))
+                  .arg(path));
     return Ok;
 }
 
@@ -57,25 +51,19 @@ int main(int argc, char *argv[])
     // is ever shown, so no display is needed either.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("projectsales-newdb"));
+    startConsoleTool(QStringLiteral("projectsales-newdb"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Creates a new projectsales database file (it must not exist yet), or the\n"
-                       "tables in an empty PostgreSQL database (postgresql://user@host:port/dbname)."));
-    parser.addHelpOption();
+        QStringLiteral("Создаёт новый файл каталога (такого файла ещё не должно быть) или таблицы\n"
+                       "каталога в пустой базе данных PostgreSQL (postgresql://пользователь@сервер:порт/база)."));
     const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Fill it with a demo catalogue and sales."));
+                                  QStringLiteral("Заполнить его демонстрационным каталогом и продажами."));
     parser.addOption(demo);
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("The file to create, or a server URL."));
-
-    if (!parser.parse(app.arguments()))
-        return fail(parser.errorText() + QLatin1Char('\n') + parser.helpText(), BadUsage);
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Ok);
-    const QStringList args = parser.positionalArguments();
+    parser.addPositionalArgument(QStringLiteral("ПУТЬ"), QStringLiteral("Создаваемый файл или адрес сервера."));
+    const QStringList args = parseCommandLine(parser, app.arguments());
     if (args.size() != 1 || args.first().isEmpty())
-        return fail(QStringLiteral("expected one PATH.\n") + parser.helpText(), BadUsage);
+        return fail(QStringLiteral("нужен один ПУТЬ.\n") + parser.helpText(), BadUsage);
 
     return create(args.first(), parser.isSet(demo));
 }

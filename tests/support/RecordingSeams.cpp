@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSettings>
 
 namespace {
 
@@ -106,6 +107,7 @@ void RecordingSeams::install()
             failed();
     };
     s.screenWidth = [this] { return screenWidthValue; };
+    s.userSettings = [this] { return std::make_unique<QSettings>(settingsPath(), QSettings::IniFormat); };
     s.modal = [this](QDialog *dialog) {
         dialogs.append(dialog->objectName());
         if (onDialog)

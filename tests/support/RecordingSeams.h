@@ -62,6 +62,8 @@ public:
     int cancelAtStep = -1;
 
     QString tempPath() const { return m_dir.path(); }
+    // The user's settings of this run: a file of its own, empty at first.
+    QString settingsPath() const { return m_dir.filePath(QStringLiteral("settings.ini")); }
     void clear();
 
 private:
