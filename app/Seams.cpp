@@ -1,5 +1,6 @@
 #include "app/Seams.h"
 
+#include "app/DesktopKeyring.h"
 #include "app/Messages.h"
 
 #include <QDesktopServices>
@@ -130,6 +131,7 @@ Seams Seams::real()
     s.modal = [](QDialog *dialog) { return dialog->exec(); };
     s.progress = progressDialog;
     s.screenWidth = realScreenWidth;
+    s.keyring = desktopKeyring();
     s.userSettings = [] {
         return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("projectsales"),
                                            QStringLiteral("projectsales"));

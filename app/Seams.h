@@ -11,6 +11,20 @@ class QSettings;
 class QWidget;
 class QPrinter;
 
+// The desktop's keyring (its secret service): where a server password the
+// user asked to remember is kept, never in a file of the program. Each call
+// waits for the keyring's answer.
+struct Keyring
+{
+    // Why no password can be kept here; empty when a keyring answers.
+    std::function<QString()> unavailable;
+    // The password kept under key; empty when there is none.
+    std::function<QString(const QString &key)> read;
+    // False when the keyring refused it.
+    std::function<bool(const QString &key, const QString &password)> write;
+    std::function<void(const QString &key)> forget;
+};
+
 // Everything that leaves the process or waits for a person goes through
 // these function objects, so tests can replace them and run headless.
 struct Seams
@@ -57,6 +71,8 @@ struct Seams
     // What the program remembers for the user between runs (window places,
     // column widths, last choices); never a catalogue's data.
     std::function<std::unique_ptr<QSettings>()> userSettings;
+
+    Keyring keyring;
 
     // The real implementations.
     static Seams real();

@@ -67,8 +67,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECTSALES_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libmdb3")
 # Qt's own buttons and dialogs in Russian; without it they read English. The
-# server's driver only for a catalogue on a PostgreSQL server.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql")
+# server's driver only for a catalogue on a PostgreSQL server; the keyring
+# (libsecret, which QtKeychain loads at run time) for a remembered password.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql, libsecret-1-0, gnome-keyring")
 include(CPack)
 
 if(TARGET projectsales)

@@ -20,7 +20,7 @@ deb=$(echo "$work"/out/*.deb)
 [ -f "$deb" ] || fail "cpack made no .deb"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6charts6; do
+for lib in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6charts6 libqt6keychain1; do
   [[ ", $depends," == *", $lib "* || ", $depends," == *", $lib,"* ]] \
     || fail "Depends lacks $lib: $depends"
 done

@@ -10,6 +10,7 @@
 #include "import/LegacyQuestion.h"
 #include "program/ConsoleMessages.h"
 #include "program/LegacyStart.h"
+#include "program/ServerSignIn.h"
 #include "program/UserCatalogue.h"
 #include "project/Unit_editTovars.h"
 #include "reference/Unit_Category.h"
@@ -163,7 +164,7 @@ int runProgram(const StartOptions &options)
     const LegacyStart legacy = convertLegacyCatalogue(dbPath);
     if (legacy.outcome == LegacyStart::Outcome::Ended)
         return legacy.exitCode;
-    if (!startWindowSet(dbPath))
+    if (!signInToServer(dbPath) || !startWindowSet(dbPath))
         return 1;
     frmMain->show();
     if (legacy.outcome == LegacyStart::Outcome::Converted)

@@ -2,11 +2,12 @@
 
 # The packages every build needs (Qt 6 with its SQLite and PostgreSQL drivers,
 # its charts and its Russian translation, the tool chain, SQLite's own library
-# for backups, libmdb for legacy Access files, and a font so that text renders
-# under offscreen and xvfb).
+# for backups, libmdb for legacy Access files, QtKeychain with libsecret, which
+# it loads at run time, for remembered server passwords, and a font so that
+# text renders under offscreen and xvfb).
 BUILD_PACKAGES=(qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-base-dev-tools libgl-dev qt6-charts-dev
                 cmake g++ ccache make pkg-config fonts-dejavu-core qt6-translations-l10n libsqlite3-dev
-                mdbtools-dev libmdb3)
+                mdbtools-dev libmdb3 qtkeychain-qt6-dev libqt6keychain1 libsecret-1-0)
 
 # What package.sh needs besides: dpkg-shlibdeps (dpkg-dev) and file, which
 # cpack uses to find the package's library dependencies.
@@ -20,9 +21,10 @@ PACKAGE_PACKAGES=(dpkg-dev file)
 # module reads the exported CSV files back; LibreOffice Calc with Debian's
 # Python bridge, which opens them as a user would; poppler-utils, which reads
 # printed pages back as text and pictures; the PostgreSQL server that
-# tools/test-server.sh starts for the server's suites.
+# tools/test-server.sh starts for the server's suites; a private D-Bus session
+# with gnome-keyring, the real keyring of the sign-in's cases.
 TEST_PACKAGES=(chromium "${PACKAGE_PACKAGES[@]}" desktop-file-utils appstream xvfb xauth openbox x11-utils python3
-               libreoffice-calc-nogui python3-uno poppler-utils postgresql-15)
+               libreoffice-calc-nogui python3-uno poppler-utils postgresql-15 dbus gnome-keyring)
 
 package_installed() {
   dpkg -s "$1" 2>/dev/null | grep -q '^Status: install ok installed'

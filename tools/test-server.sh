@@ -3,7 +3,8 @@
 # the tests and stops the server afterwards, whatever COMMAND's outcome.
 #
 # The server lives in a temporary folder, listens on a Unix socket there and on
-# no TCP port, and trusts local connections; it is gone when COMMAND ends.
+# no TCP port, and trusts local connections but those of the role ps_password,
+# which signs in with a password (scram-sha-256); it is gone when COMMAND ends.
 # COMMAND finds it in PROJECTSALES_TEST_PG (a URL of the server's postgres
 # database). When the server can't start, PROJECTSALES_TEST_PG_SKIP says why
 # and the server's test cases report themselves skipped.
@@ -45,6 +46,12 @@ pg_start() {
   if ! "${as_postgres[@]}" "$pg_bin/initdb" -D "$pg_dir/data" -U postgres --auth=trust \
          --encoding=UTF8 --locale=C.UTF-8 >"$pg_dir/initdb.log" 2>&1; then
     echo "initdb failed: $(tail -n 3 "$pg_dir/initdb.log" | tr '\n' ' ')"
+    return 1
+  fi
+  # One role signs in with a password (scram-sha-256), as on a shared server;
+  # the others are trusted.
+  if ! "${as_postgres[@]}" sed -i '1i local all ps_password scram-sha-256' "$pg_dir/data/pg_hba.conf"; then
+    echo "could not ask ps_password for a password in pg_hba.conf"
     return 1
   fi
   # Durability is of no use to a server that is thrown away afterwards.

@@ -116,7 +116,37 @@ DataError connectError(const QString &shown, const ServerUrl &u, const QString &
     return DataError(first + QLatin1Char('\n') + text.simplified(), DataError::Kind::Connection);
 }
 
+// Passwords given at sign-in, by the address without one.
+QHash<QString, QString> &runPasswords()
+{
+    static QHash<QString, QString> passwords;
+    return passwords;
+}
+
 } // namespace
+
+QString ServerEngine::withoutPassword(const QString &location)
+{
+    QUrl url(location.trimmed());
+    url.setPassword(QString());
+    return url.toString();
+}
+
+bool ServerEngine::asksForPassword(const DataError &e)
+{
+    // libpq's words come in English (openInEnglish): a password helps only
+    // where the server asked for one or refused the one given.
+    return e.kind() == DataError::Kind::Connection
+        && containsAny(e.detail(), {"password authentication failed", "no password supplied", "password is required"});
+}
+
+void ServerEngine::setRunPassword(const QString &location, const QString &password)
+{
+    if (password.isEmpty())
+        runPasswords().remove(withoutPassword(location));
+    else
+        runPasswords().insert(withoutPassword(location), password);
+}
 
 ServerEngine::ServerEngine()
 {
@@ -283,7 +313,7 @@ void ServerEngine::connect(QSqlDatabase &db, const QString &location) const
     if (u.port > 0)
         db.setPort(u.port);
     db.setUserName(u.user);
-    db.setPassword(u.password);
+    db.setPassword(u.password.isEmpty() ? runPasswords().value(withoutPassword(location)) : u.password);
     db.setDatabaseName(u.database);
     db.setConnectOptions(u.options.join(QLatin1Char(';')));
     // Sums of money come back as exact text, not as floating values.
@@ -295,11 +325,7 @@ void ServerEngine::connect(QSqlDatabase &db, const QString &location) const
 
 QString ServerEngine::displayName(const QString &location) const
 {
-    QUrl url(location.trimmed());
-    if (!url.isValid())
-        return location;
-    url.setPassword(QString());
-    return url.toString();
+    return QUrl(location.trimmed()).isValid() ? withoutPassword(location) : location;
 }
 
 namespace {

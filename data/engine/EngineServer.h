@@ -28,6 +28,15 @@ public:
     QStringList dropStatements(const Database &db, const QString &part) const override;
     QString displayName(const QString &location) const override;
 
+    // A password the user gave at sign-in, for this run only (the data layer
+    // stores none): connections to that database, reconnects included, use
+    // it where the address carries none. An empty one forgets it.
+    static void setRunPassword(const QString &location, const QString &password);
+    // True for a connection refused for want of the right password.
+    static bool asksForPassword(const DataError &e);
+    // The address as shown and as a kept password is known by: without one.
+    static QString withoutPassword(const QString &location);
+
 private:
     QHash<QString, QString> m_quoted; // lower case -> the spelling of the schema
     mutable QHash<QString, QString> m_rowIds;
