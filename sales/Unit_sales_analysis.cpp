@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/NamedControls.h"
 #include "app/Seams.h"
+#include "app/UserSettings.h"
 #include "data/core/Clock.h"
 #include "data/core/DataError.h"
 #include "data/module/UnitDM.h"
@@ -249,7 +250,7 @@ void TfrmSalesAnalysis::showEvent(QShowEvent *event)
     // Categories and sales may have changed since the last showing.
     try {
         fillCategories();
-        if (!m_rangeSet)
+        if (!m_rangeSet && !restoreChoices())
             setDefaultRange();
     } catch (const DataError &error) {
         showStandardError(this, error.text());
@@ -279,6 +280,23 @@ void TfrmSalesAnalysis::setDefaultRange()
     m_rangeSet = true;
 }
 
+// The user's last shown choices, from an earlier run: false when there are none.
+bool TfrmSalesAnalysis::restoreChoices()
+{
+    const QVariantMap choices = rememberedChoices(this);
+    const QDate from = choices.value(QStringLiteral("from")).toDate();
+    const QDate to = choices.value(QStringLiteral("to")).toDate();
+    if (!from.isValid() || !to.isValid())
+        return false;
+    cbPeriod->setCurrentIndex(qBound(0, choices.value(QStringLiteral("period")).toInt(), cbPeriod->count() - 1));
+    dtFrom->setDate(from);
+    dtTo->setDate(to);
+    // A category deleted since: all categories.
+    cbCategory->setCurrentIndex(qMax(0, cbCategory->findData(choices.value(QStringLiteral("category")).toInt())));
+    m_rangeSet = true;
+    return true;
+}
+
 SalesQuery TfrmSalesAnalysis::currentQuery() const
 {
     SalesQuery q;
@@ -304,6 +322,10 @@ void TfrmSalesAnalysis::btnShowClick(QObject *)
         return;
     }
     m_query = query;
+    rememberChoices(this, {{QStringLiteral("period"), int(query.period)},
+                           {QStringLiteral("from"), query.from},
+                           {QStringLiteral("to"), query.to},
+                           {QStringLiteral("category"), query.catId}});
     showPeriods();
     showProjects();
     showChart();

@@ -66,6 +66,7 @@ private:
     QWidget *createButtons();
     void fillCategories();
     void setDefaultRange();
+    bool restoreChoices();
     SalesQuery currentQuery() const;
     void showPeriods();
     void showProjects();

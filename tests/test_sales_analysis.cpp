@@ -153,6 +153,40 @@ private slots:
         QCOMPARE(w->gridProjects->rowCount(), 1); // what was shown stays
     }
 
+    // What was last shown comes back in the next run, per user; a category
+    // deleted meanwhile falls back to all of them.
+    void theLastChoicesComeBackInTheNextRun()
+    {
+        TfrmSalesAnalysis *w = frmSalesAnalysis;
+        w->show();
+        w->cbPeriod->setCurrentIndex(2);
+        w->dtFrom->setDate(QDate(2009, 3, 1));
+        w->dtTo->setDate(QDate(2011, 9, 30));
+        w->cbCategory->setCurrentIndex(w->cbCategory->findText("Игры"));
+        w->btnShow->click();
+        w->close();
+        const auto reopened = [this] {
+            destroyWindowSet();
+            createWindowSet(db->path());
+            frmSalesAnalysis->show();
+            return frmSalesAnalysis;
+        };
+        w = reopened();
+        QCOMPARE(w->cbPeriod->currentIndex(), 2);
+        QCOMPARE(w->dtFrom->date(), QDate(2009, 3, 1));
+        QCOMPARE(w->dtTo->date(), QDate(2011, 9, 30));
+        QCOMPARE(w->cbCategory->currentText(), QStringLiteral("Игры"));
+        QCOMPARE(w->gridPeriods->rowCount(), 4); // 2009, 2010, 2011 and the total, shown at once
+
+        w->close();
+        db->exec("DELETE FROM orders WHERE project_id IN (SELECT project_id FROM projects WHERE cat_id = 2)");
+        db->exec("DELETE FROM projects WHERE cat_id = 2");
+        db->exec("DELETE FROM category WHERE cat_id = 2");
+        w = reopened();
+        QCOMPARE(w->cbCategory->currentIndex(), 0);
+        QCOMPARE(w->dtFrom->date(), QDate(2009, 3, 1));
+    }
+
     // Closed, opened again and shown for another period, the chart draws
     // the new axes only, on screen as in the picture and the printout.
     void aReopenedChartDrawsOnlyItsNewAxes()
