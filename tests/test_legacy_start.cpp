@@ -203,6 +203,7 @@ private:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TMPDIR", temp.path());
         env.insert("XDG_RUNTIME_DIR", temp.path());
+        env.insert("XDG_CONFIG_HOME", temp.path()); // the window's place it remembers is not the user's
         env.insert("QT_QPA_PLATFORM", "offscreen");
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(f.dir.path());
