@@ -592,7 +592,7 @@ QVector<int> Dataset::visibleRows(bool inKeptOrder) const
     if (rows) {
         m_filterExpr->select(source, *rows);
         if (inKeptOrder)
-            std::sort(rows->begin(), rows->end(), [this](int a, int b) { return m_orderPos[a] < m_orderPos[b]; });
+            putInKeptOrder(*rows);
         return *rows;
     }
     QVector<int> all = m_order;
@@ -603,6 +603,23 @@ QVector<int> Dataset::visibleRows(bool inKeptOrder) const
     if (filtering)
         m_filterExpr->select(source, all);
     return all;
+}
+
+// A few rows are sorted by their places; many are picked from the kept
+// order, which takes one pass instead of a sort.
+void Dataset::putInKeptOrder(QVector<int> &rows) const
+{
+    if (qint64(rows.size()) * 64 < m_order.size()) {
+        std::sort(rows.begin(), rows.end(), [this](int a, int b) { return m_orderPos[a] < m_orderPos[b]; });
+        return;
+    }
+    std::vector<bool> picked(size_t(m_rows.size()), false);
+    for (int r : std::as_const(rows))
+        picked[size_t(r)] = true;
+    rows.clear();
+    for (int r : std::as_const(m_order))
+        if (picked[size_t(r)])
+            rows.append(r);
 }
 
 // Lookup values follow another dataset, so their order is never kept.

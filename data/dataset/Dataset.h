@@ -165,6 +165,7 @@ private:
     void rebuildView(int keepRowIndex = -1, bool onlyFilterChanged = false);
     bool keepsSortedOrder() const;
     QVector<int> visibleRows(bool inKeptOrder) const;
+    void putInKeptOrder(QVector<int> &rows) const;
     void applySort(QVector<int> &rows) const;
     bool isCached(const Field *field) const;
     void setCurrent(int viewPos, bool notify = true);
