@@ -27,12 +27,17 @@ QString field(QString text)
 
 // A text that a spreadsheet would take for a formula gets a leading
 // apostrophe, which keeps it text in Calc and Excel alike and loses nothing
-// the user typed. Numbers, money and dates are written bare, so a negative
-// price stays a number.
+// the user typed. So does one that already starts with apostrophes before
+// such a character, so that the import, which takes one mark off, gives the
+// text back as it was. Numbers, money and dates are written bare, so a
+// negative price stays a number.
 QString asText(QString text)
 {
     static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+    qsizetype first = 0;
+    while (first < text.size() && text.at(first) == QLatin1Char('\''))
+        ++first;
+    if (first < text.size() && formulaStarts.contains(text.at(first)))
         text.prepend(QLatin1Char('\''));
     return text;
 }
@@ -45,9 +50,10 @@ QString cellAt(const Dataset *ds, int row, const Field *f)
         const QVariant v = ds->valueAt(row, f);
         return v.isNull() ? QString() : Money::fromUnits(v.toLongLong()).toString(QLatin1Char(','));
     }
+    case FieldType::Lookup: // whole, not cut to the grid's width, so the name reads back
+        return asText(f->wholeLookupValue(ds->valueAt(row, ds->fieldByName(f->lookupKeyField()))).toString());
     case FieldType::Text:
     case FieldType::Memo:
-    case FieldType::Lookup:
         return asText(ds->displayTextAt(row, f));
     default:
         return ds->displayTextAt(row, f);
@@ -106,7 +112,7 @@ QByteArray line(const QStringList &fields)
     return (quoted.join(QLatin1Char(';')) + QStringLiteral("\r\n")).toUtf8();
 }
 
-bool writeProjects(QWidget *parent, const QString &path, const QList<GridColumn> &columns)
+int writeProjects(QWidget *parent, const QString &path, const QList<GridColumn> &columns)
 {
     const TDm &dm = *Dm;
     const Dataset *ds = dm.tblProject;
@@ -116,26 +122,27 @@ bool writeProjects(QWidget *parent, const QString &path, const QList<GridColumn>
         fields << ds->fieldByName(c.field);
         titles << c.title;
     }
-    fields << dm.tblProjectpath_repository << dm.tblProjectisExports << dm.tblProjectisExportsDesc;
+    fields << dm.tblProjectpath_repository << dm.tblProjectisExports << dm.tblProjectisExportsDesc
+           << dm.tblProjectdescription;
     titles << QStringLiteral("Путь в репозитории") << QStringLiteral("Экспорт проекта")
-           << QStringLiteral("Экспорт описания");
+           << QStringLiteral("Экспорт описания") << QStringLiteral("Описание");
 
     CsvFile file(parent, path, QStringLiteral("Экспорт проектов в CSV…"));
     file.add(titles);
     const int rows = ds->recordCount();
     for (int row = 0; row < rows; ++row) {
         if (!file.step(row, rows))
-            return false;
+            return -1;
         QStringList values;
         for (const Field *f : fields)
             values << cellAt(ds, row, f);
         file.add(values);
     }
     file.commit();
-    return true;
+    return rows;
 }
 
-bool writeSales(QWidget *parent, const QString &path)
+int writeSales(QWidget *parent, const QString &path)
 {
     const TDm &dm = *Dm;
     const Dataset *projects = dm.tblProject;
@@ -154,24 +161,28 @@ bool writeSales(QWidget *parent, const QString &path)
     }
 
     CsvFile file(parent, path, QStringLiteral("Экспорт продаж в CSV…"));
-    file.add({QStringLiteral("Код проекта"), QStringLiteral("Наименование"), QStringLiteral("ID"),
-              QStringLiteral("Дата продажи"), QStringLiteral("Сумма, руб."), QStringLiteral("Описание")});
+    file.add({QStringLiteral("Код проекта"), QStringLiteral("Наименование"), QStringLiteral("Категория"),
+              QStringLiteral("ID"), QStringLiteral("Дата продажи"), QStringLiteral("Сумма, руб."),
+              QStringLiteral("Краткий комментарий")});
     const int rows = projects->recordCount();
+    int written = 0;
     for (int row = 0; row < rows; ++row) {
         if (!file.step(row, rows))
-            return false;
+            return -1;
         const qint64 key = projects->valueAt(row, dm.tblProjectproject_id).toLongLong();
         const auto range = rowsOf.value(key);
-        const QStringList head = {QString::number(key), cellAt(projects, row, dm.tblProjecttovName)};
+        const QStringList head = {QString::number(key), cellAt(projects, row, dm.tblProjecttovName),
+                                  cellAt(projects, row, dm.tblProjectstrCat)};
         for (int s = range.first; s < range.first + range.second; ++s) {
             QStringList values = head;
             for (const Field *f : fields)
                 values << cellAt(sales.get(), s, f);
             file.add(values);
         }
+        written += range.second;
     }
     file.commit();
-    return true;
+    return written;
 }
 
 } // namespace CsvExport

@@ -19,11 +19,12 @@ namespace CsvExport {
 QByteArray line(const QStringList &fields);
 
 // The listed projects in the list's filter and order, the given grid columns
-// followed by the repository path and the export flags. False when cancelled
-// (no file is left).
-bool writeProjects(QWidget *parent, const QString &path, const QList<GridColumn> &columns);
+// followed by the repository path, the export flags and the description.
+// Returns the rows written, -1 when cancelled (no file is left).
+int writeProjects(QWidget *parent, const QString &path, const QList<GridColumn> &columns);
 
-// The sales of the listed projects, project by project in the list's order.
-bool writeSales(QWidget *parent, const QString &path);
+// The sales of the listed projects, project by project in the list's order,
+// each with its project's code, name and category.
+int writeSales(QWidget *parent, const QString &path);
 
 } // namespace CsvExport

@@ -1,6 +1,6 @@
 #include "output/HtmlCatalog.h"
 
-#include "output/Cp1251.h"
+#include "data/core/Cp1251.h"
 
 #include <QRegularExpression>
 

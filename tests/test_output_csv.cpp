@@ -24,6 +24,8 @@ using Rows = QList<QStringList>;
 const QString Name = QString::fromUtf8("Касса; \"Ёлка\"\nвторая строка 😀");
 const QString Comment = QString::fromUtf8("Первая; \"оплата\"\r\nчерез банк");
 const QString Path = QString::fromUtf8("trunk/kassa\nстарый"); // a line break alone must be quoted too
+// Longer than the grid's 20 characters: the file holds it whole.
+const QString Category = QString::fromUtf8("Бухгалтерия/учёт кадров и зарплаты");
 
 // What Calc made of one file: each cell's kind ("text", "number", "formula")
 // and text, by row, and by column title.
@@ -119,6 +121,7 @@ private slots:
         db->exec("UPDATE projects SET tovName = ? WHERE project_id = 1", {Name});
         db->exec("UPDATE orders SET comments = ? WHERE order_id = 1", {Comment});
         db->exec("UPDATE projects SET path_repository = ? WHERE project_id = 1", {Path});
+        db->exec("UPDATE category SET catName = ? WHERE cat_id = 1", {Category});
         rec = std::make_unique<RecordingSeams>();
         out = std::make_unique<QTemporaryDir>();
         TDm *dm = db->openDm();
@@ -148,18 +151,27 @@ private slots:
 
         QCOMPARE(readBack(projects),
                  Rows({{"Код проекта", "Категория", "IDE", "Год", "Наименование", "Цена", "Начало", "Конец",
-                        "Обновление", "Путь в репозитории", "Экспорт проекта", "Экспорт описания"},
-                       {"4", "Бухгалтерия", "Студия", "2010", "Авансы", "1234,5678", "10.01.2010", "", "", "",
-                        "Да", "Нет"},
-                       {"2", "Бухгалтерия", "Редактор", "2011", "Зарплата", "250", "01.02.2011", "", "", "",
-                        "Да", "Нет"},
-                       {"1", "Бухгалтерия", "Студия", "2010", Name, "1500,5", "01.03.2010", "30.09.2010",
-                        "15.01.2011", Path, "Да", "Да"}}));
+                        "Обновление", "Путь в репозитории", "Экспорт проекта", "Экспорт описания", "Описание"},
+                       {"4", Category, "Студия", "2010", "Авансы", "1234,5678", "10.01.2010", "", "", "",
+                        "Да", "Нет", ""},
+                       {"2", Category, "Редактор", "2011", "Зарплата", "250", "01.02.2011", "", "", "",
+                        "Да", "Нет", ""},
+                       {"1", Category, "Студия", "2010", Name, "1500,5", "01.03.2010", "30.09.2010",
+                        "15.01.2011", Path, "Да", "Да", "Учёт кассы"}}));
         // Only the listed projects' sales, in the list's order, each project's by date.
         QCOMPARE(readBack(sales + ".csv"),
-                 Rows({{"Код проекта", "Наименование", "ID", "Дата продажи", "Сумма, руб.", "Описание"},
-                       {"1", Name, "2", "20.01.2011", "1400", ""},
-                       {"1", Name, "1", "01.02.2011", "1500,5", Comment}}));
+                 Rows({{"Код проекта", "Наименование", "Категория", "ID", "Дата продажи", "Сумма, руб.",
+                        "Краткий комментарий"},
+                       {"1", Name, Category, "2", "20.01.2011", "1400", ""},
+                       {"1", Name, Category, "1", "01.02.2011", "1500,5", Comment}}));
+        // Named after the category and the day; told how many rows were written.
+        QCOMPARE(rec->saveFileSuggestions,
+                 QStringList({"Проекты Бухгалтерия_учёт кадров и зарплаты 25.12.2013.csv",
+                              "Продажи Бухгалтерия_учёт кадров и зарплаты 25.12.2013.csv"}));
+        QCOMPARE(rec->notices.size(), 2);
+        QVERIFY2(rec->notices[0].text.endsWith("projects.csv\" записано проектов: 3."),
+                 qPrintable(rec->notices[0].text));
+        QVERIFY2(rec->notices[1].text.endsWith("sales.csv\" записано продаж: 2."), qPrintable(rec->notices[1].text));
         QCOMPARE(rec->progressTexts.size(), 2);
     }
 
@@ -172,6 +184,7 @@ private slots:
         const QString link = QStringLiteral("=HYPERLINK(\"http://example.invalid\";\"x\")");
         db->exec("UPDATE category SET catName = '-Бух' WHERE cat_id = 1");
         db->exec("UPDATE ide SET ide = ? WHERE version_id = 2", {QStringLiteral("\t=3")});
+        db->exec("UPDATE ide SET ide = ? WHERE version_id = 1", {QStringLiteral("'+4")}); // marked again
         db->exec("UPDATE projects SET tovName = '=1+1', path_repository = '+2*3', price = -55000 WHERE project_id = 2");
         db->exec("UPDATE projects SET tovName = ?, path_repository = '@SUM(1;2)' WHERE project_id = 4", {link});
         db->exec("UPDATE orders SET comments = ? WHERE order_id = 1", {QStringLiteral("=10*10")});
@@ -204,11 +217,12 @@ private slots:
             QCOMPARE(p.at(1, "Путь в репозитории"), Cell("text", "'+2*3"));
             QCOMPARE(p.at(1, "IDE"), Cell("text", "'\t=3"));
             QCOMPARE(p.at(2, "Наименование"), Cell("text", "'" + link));
+            QCOMPARE(p.at(2, "IDE"), Cell("text", "''+4"));
             QCOMPARE(p.at(2, "Путь в репозитории"), Cell("text", "'@SUM(1;2)"));
             QCOMPARE(p.at(3, "Категория"), Cell("text", "'-Бух"));
             // Calc keeps a line break in a cell as LF.
-            QCOMPARE(s.at(1, "Описание"), Cell("text", "'\n=1" + QString(QChar::ReplacementCharacter) + "конец"));
-            QCOMPARE(s.at(2, "Описание"), Cell("text", "'=10*10"));
+            QCOMPARE(s.at(1, "Краткий комментарий"), Cell("text", "'\n=1" + QString(QChar::ReplacementCharacter) + "конец"));
+            QCOMPARE(s.at(2, "Краткий комментарий"), Cell("text", "'=10*10"));
             QCOMPARE(p.at(1, "Код проекта").first, "number");
             QCOMPARE(s.at(1, "Сумма, руб.").first, "number");
         }
@@ -227,6 +241,7 @@ private slots:
         rec->progressSteps = 0;
         exportWith(window->mnuExportCat, "catalog");
         QVERIFY(rec->errors.isEmpty());
+        QVERIFY(rec->notices.isEmpty()); // nothing written, nothing told
         QCOMPARE(rec->progressTexts.size(), 3);
         QCOMPARE(QDir(out->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());

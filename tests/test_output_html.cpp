@@ -4,7 +4,7 @@
 #include "data/module/UnitDM.h"
 #include "main/Unit_tr.h"
 #include "output/CatalogExport.h"
-#include "output/Cp1251.h"
+#include "data/core/Cp1251.h"
 #include "support/RecordingSeams.h"
 #include "support/Requires.h"
 #include "support/TestDb.h"

@@ -255,6 +255,12 @@ void Field::setLookup(const QString &keyField, Dataset *lookupDataset,
 
 QVariant Field::lookupValue(const QVariant &key) const
 {
+    const QVariant whole = wholeLookupValue(key);
+    return m_size > 0 && whole.isValid() ? QVariant(whole.toString().left(m_size)) : whole;
+}
+
+QVariant Field::wholeLookupValue(const QVariant &key) const
+{
     if (!m_lookupDataset || !key.isValid() || key.isNull())
         return {};
     const Field *k = m_lookupDataset->findField(m_lookupKey);
@@ -265,10 +271,8 @@ QVariant Field::lookupValue(const QVariant &key) const
     const RowStore &rows = m_lookupDataset->m_rows;
     for (int i = 0; i < rows.size(); ++i) {
         const QVariant rowKey = rows.value(i, k->index());
-        if (rowKey.isValid() && !rowKey.isNull() && rowKey.toLongLong() == wanted) {
-            const QString text = rows.value(i, r->index()).toString();
-            return m_size > 0 ? text.left(m_size) : text;
-        }
+        if (rowKey.isValid() && !rowKey.isNull() && rowKey.toLongLong() == wanted)
+            return rows.value(i, r->index()).toString();
     }
     return {};
 }

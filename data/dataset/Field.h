@@ -80,6 +80,8 @@ public:
                    const QString &lookupKeyField, const QString &resultField);
     QString lookupKeyField() const { return m_keyField; }
     QVariant lookupValue(const QVariant &key) const;
+    // The same name whole, for a file that is read back (a CSV export).
+    QVariant wholeLookupValue(const QVariant &key) const;
 
 private:
     Dataset *m_owner;

@@ -78,8 +78,9 @@ void RecordingSeams::install()
     s.openFileName = [this](QWidget *, const QString &, const QString &, const QString &) {
         return takeOr(openFileAnswers, QString());
     };
-    s.saveFileName = [this](QWidget *, const QString &, const QString &, const QString &, const QString &,
+    s.saveFileName = [this](QWidget *, const QString &, const QString &dir, const QString &, const QString &,
                             bool) {
+        saveFileSuggestions << dir;
         return takeOr(saveFileAnswers, QString());
     };
     s.existingDirectory = [this](QWidget *, const QString &, const QString &) {

@@ -41,6 +41,7 @@ public:
     QQueue<bool> answers;
     QQueue<QString> openFileAnswers;
     QQueue<QString> saveFileAnswers;
+    QStringList saveFileSuggestions; // the name or folder each save dialog started with
     QQueue<QString> directoryAnswers;
     bool startResult = true;
     bool openUrlResult = true;

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Windows-1251, the code page of the exported catalogue page. Qt offers no
-// such codec on every platform, so the table is our own.
+// Windows-1251: the code page of the exported catalogue page and of older
+// spreadsheets' CSV files. Qt offers no such codec on every platform, so the
+// table is our own.
 namespace Cp1251 {
 
 // Encodes text byte for byte; a character the code page cannot hold becomes

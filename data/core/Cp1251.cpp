@@ -1,4 +1,4 @@
-#include "output/Cp1251.h"
+#include "data/core/Cp1251.h"
 
 #include <array>
 
