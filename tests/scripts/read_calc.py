@@ -8,43 +8,13 @@ Usage: read_calc.py PROFILE_DIR OPTIONS[|OPTIONS...] FILE...
 Debian's python3 with python3-uno; soffice from libreoffice-calc-nogui."""
 import json
 import os
-import subprocess
 import sys
-import time
 
 import uno
-from com.sun.star.beans import PropertyValue
-from com.sun.star.connection import NoConnectException
+
+from calc_office import office_desktop, prop, stop_office
 
 KINDS = {'EMPTY': 'empty', 'VALUE': 'number', 'TEXT': 'text', 'FORMULA': 'formula'}
-
-
-def prop(name, value):
-    p = PropertyValue()
-    p.Name, p.Value = name, value
-    return p
-
-
-def connect(profile):
-    pipe = 'calc%d' % os.getpid()
-    office = subprocess.Popen(
-        ['soffice', '--headless', '--invisible', '--norestore', '--nologo', '--nodefault',
-         '-env:UserInstallation=' + uno.systemPathToFileUrl(os.path.abspath(profile)),
-         '--accept=pipe,name=%s;urp;' % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    resolver = uno.getComponentContext().ServiceManager.createInstanceWithContext(
-        'com.sun.star.bridge.UnoUrlResolver', uno.getComponentContext())
-    for _ in range(600):
-        try:
-            context = resolver.resolve('uno:pipe,name=%s;urp;StarOffice.ComponentContext' % pipe)
-            return office, context.ServiceManager.createInstanceWithContext(
-                'com.sun.star.frame.Desktop', context)
-        except NoConnectException:
-            if office.poll() is not None:
-                sys.exit('soffice ended before it could be reached')
-            time.sleep(0.1)
-    office.kill()
-    sys.exit('soffice could not be reached')
 
 
 def cells(desktop, path, options):
@@ -70,19 +40,12 @@ def cells(desktop, path, options):
 
 def main():
     profile, options, files = sys.argv[1], sys.argv[2].split('|'), sys.argv[3:]
-    office, desktop = connect(profile)
+    office, desktop = office_desktop(profile)
     try:
         json.dump({o: {f: cells(desktop, f, o) for f in files} for o in options},
                   sys.stdout, ensure_ascii=False)
     finally:
-        try:
-            desktop.terminate()
-        except Exception:
-            pass
-        try:
-            office.wait(30)
-        except subprocess.TimeoutExpired:
-            office.kill()
+        stop_office(office, desktop)
 
 
 main()
