@@ -139,6 +139,14 @@ void TfrmMain::createMenus()
                                     &TfrmMain::mnuExportOrdersCsvClick, {});
     N17->addActions({mnuExportProjectsCsv, mnuExportOrdersCsv});
 
+    mnuImport = makeMenu("mnuImport", QStringLiteral("Импорт"));
+    menuBar()->addMenu(mnuImport);
+    mnuImportProjectsCsv = makeAction("mnuImportProjectsCsv", QStringLiteral("Проекты из CSV…"), none,
+                                      &TfrmMain::mnuImportProjectsCsvClick, {});
+    mnuImportOrdersCsv = makeAction("mnuImportOrdersCsv", QStringLiteral("Продажи из CSV…"), none,
+                                    &TfrmMain::mnuImportOrdersCsvClick, {});
+    mnuImport->addActions({mnuImportProjectsCsv, mnuImportOrdersCsv});
+
     N4 = makeMenu("N4", QStringLiteral("Сортировка"));
     menuBar()->addMenu(N4);
     mnuSortKod = makeAction("mnuSortKod", QStringLiteral("Код проекта"), none, &TfrmMain::mnuSortKodClick, {});

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,9 @@ public:
     QAction *mnuExportCat;
     QAction *mnuExportProjectsCsv;
     QAction *mnuExportOrdersCsv;
+    QMenu *mnuImport;     // "Импорт"
+    QAction *mnuImportProjectsCsv;
+    QAction *mnuImportOrdersCsv;
     QMenu *N4;            // "Сортировка"
     QAction *mnuSortKod;
     QAction *N5;
@@ -179,6 +183,14 @@ public:
     void mnuExportCatClick(QObject *sender = nullptr);
     void mnuExportProjectsCsvClick(QObject *sender = nullptr);
     void mnuExportOrdersCsvClick(QObject *sender = nullptr);
+    void mnuImportProjectsCsvClick(QObject *sender = nullptr);
+    void mnuImportOrdersCsvClick(QObject *sender = nullptr);
+    // The CSV import's windows live in import/, which this folder does not
+    // use: program/ hands their commands in.
+    struct ImportCommands {
+        std::function<void(QWidget *parent)> projects;
+        std::function<void(QWidget *parent)> sales;
+    } importCommands;
     void RvSystemBeforePrint(QObject *sender = nullptr);
     // The catalogue print's components, made with the first use.
     CataloguePrint &catalogPrint();

@@ -40,3 +40,13 @@ CataloguePrint &TfrmMain::catalogPrint()
 void TfrmMain::mnuExportCatClick(QObject *) { exportHtmlCatalogue(this); }
 void TfrmMain::mnuExportProjectsCsvClick(QObject *) { exportProjectsCsv(this, gridAuto->columns()); }
 void TfrmMain::mnuExportOrdersCsvClick(QObject *) { exportSalesCsv(this); }
+void TfrmMain::mnuImportProjectsCsvClick(QObject *)
+{
+    if (importCommands.projects)
+        importCommands.projects(this);
+}
+void TfrmMain::mnuImportOrdersCsvClick(QObject *)
+{
+    if (importCommands.sales)
+        importCommands.sales(this);
+}

@@ -7,6 +7,7 @@
 #include "app/ImageList.h"
 #include "main/Unit_tr.h"
 #include "output/SupportFolder.h"
+#include "import/CsvImportCommand.h"
 #include "import/LegacyQuestion.h"
 #include "program/ConsoleMessages.h"
 #include "program/LegacyStart.h"
@@ -39,6 +40,7 @@ void linkWindowSet()
     frmProjectEdit->setReferenceBooks(
         {frmMain->mnuCategory, frmMain->mnuEdIzm, [](QObject *sender) { frmMain->mnuCategoryClick(sender); },
          [](QObject *sender) { frmMain->mnuEdIzmClick(sender); }});
+    frmMain->importCommands = {&importProjectsCsv, &importSalesCsv};
 }
 
 void bindWindowSet()
