@@ -112,9 +112,20 @@ CsvImportDialog::CsvImportDialog(CsvKind kind, const QString &fileName, const QB
 
     m_format = CsvImport::guessFormat(bytes);
     showFormat(m_format);
-    m_columns = CsvImport::guessColumns(kind, bytes, m_format);
+    guessColumns();
     fillPreview();
     invalidate();
+}
+
+// The columns' fields from the titles, and sales matched by the name when
+// the file has no project code.
+void CsvImportDialog::guessColumns()
+{
+    m_columns = CsvImport::guessColumns(m_kind, m_bytes, m_format);
+    if (m_columns.contains(CsvField::ProjectCode) || m_columns.contains(CsvField::Name)) {
+        const QSignalBlocker block(cbMatch);
+        select(cbMatch, m_columns.contains(CsvField::ProjectCode));
+    }
 }
 
 CsvImportDialog::~CsvImportDialog() = default;
@@ -210,9 +221,11 @@ void CsvImportDialog::formatChanged()
 {
     const CsvFormat f = chosenFormat();
     // Other fields or other titles: the columns are guessed again.
-    if (f.encoding != m_format.encoding || f.separator != m_format.separator || f.titles != m_format.titles)
-        m_columns = CsvImport::guessColumns(m_kind, m_bytes, f);
+    const bool otherColumns =
+        f.encoding != m_format.encoding || f.separator != m_format.separator || f.titles != m_format.titles;
     m_format = f;
+    if (otherColumns)
+        guessColumns();
     fillPreview();
     invalidate();
 }
@@ -312,7 +325,8 @@ void CsvImportDialog::showProblems(const CsvCheck &check)
         for (int c = 0; c < cells.size(); ++c)
             gridProblems->setItem(row, c, previewItem(cells[c]));
     }
-    gridProblems->resizeColumnsToContents();
+    for (int c = 0; c < 3; ++c) // the reason takes the rest of the width
+        gridProblems->resizeColumnToContents(c);
     if (!check.ok()) {
         QString text = QStringLiteral("Найдено ошибок: %1. Исправьте файл или выбор столбцов и проверьте снова.")
                            .arg(check.problems.size());

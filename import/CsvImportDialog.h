@@ -57,6 +57,7 @@ private:
     void showFormat(const CsvFormat &format);
     CsvFormat chosenFormat() const;
     void formatChanged();
+    void guessColumns();
     void fillPreview();
     void invalidate();
     void showProblems(const CsvCheck &check);
