@@ -7,13 +7,17 @@ if ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
   [ "$CI" = true ] && exit 1
   exit 77
 fi
-openbox >/dev/null 2>&1 &
+ready=$(mktemp -u)
+# Ready once it has run its start-up command: by then it manages new windows
+# (naming itself on the root window comes earlier, and a window mapped in
+# between may never be shown).
+openbox --startup "touch $ready" >/dev/null 2>&1 &
 wm=$!
-# Ready once it names itself on the root window.
-for i in $(seq 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+for i in $(seq 400); do
+  [ -e "$ready" ] && break
   sleep 0.05
 done
+rm -f "$ready"
 "$@"
 rc=$?
 kill $wm
