@@ -181,6 +181,8 @@ void TfrmMain::createMenus()
     mnuBackups = makeAction("mnuBackups", QStringLiteral("Резервные копии…"), none, &TfrmMain::mnuBackupsClick, {});
     // Also where the program's other tools are, beside the sale commands.
     mnuService->addActions({mnuSalesAnalysis, mnuBackups});
+    mnuBin = makeAction("mnuBin", QStringLiteral("Корзина…"), none, &TfrmMain::mnuBinClick, {});
+    mnuService->addAction(mnuBin);
 
     N7 = makeMenu("N7", QStringLiteral("Справка"));
     menuBar()->addMenu(N7);

@@ -85,6 +85,7 @@ public:
     QAction *N11;         // "Настройки", acts when clicked
     QMenu *mnuService;    // "Сервис"
     QAction *mnuBackups;
+    QAction *mnuBin;
     QMenu *N7;            // "Справка"
     QAction *N1;
 
@@ -157,6 +158,7 @@ public:
     void N11Click(QObject *sender = nullptr);
     void N1Click(QObject *sender = nullptr);
     void mnuBackupsClick(QObject *sender = nullptr);
+    void mnuBinClick(QObject *sender = nullptr);
 
     // Project commands.
     void mnuAddClick(QObject *sender = nullptr);

@@ -11,6 +11,7 @@
 #include "output/PrintCommands.h"
 #include "sales/SalesCommands.h"
 #include "service/BackupCommands.h"
+#include "service/BinCommands.h"
 #include "settings/RepositoryLaunch.h"
 
 void TfrmMain::mnuPayAddClick(QObject *) { SalesCommands::addSale(this); }
@@ -22,6 +23,7 @@ void TfrmMain::BitBtn2Click(QObject *sender) { mnuPayDelClick(sender); }
 void TfrmMain::mnuSalesAnalysisClick(QObject *) { SalesCommands::showAnalysis(); }
 
 void TfrmMain::mnuBackupsClick(QObject *) { showBackups(); }
+void TfrmMain::mnuBinClick(QObject *) { showBin(); }
 
 void TfrmMain::gridAutoDblClick(QObject *) { launchRepositoryBrowser(this); }
 

@@ -23,6 +23,7 @@
 #include "sales/Unit_orders_edit.h"
 #include "sales/Unit_sales_analysis.h"
 #include "service/Unit_backups.h"
+#include "service/Unit_bin.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"
 
@@ -58,6 +59,7 @@ void bindWindowSet()
     frmIdeEdit->bindData();
     frmSalesAnalysis->bindData();
     frmBackups->bindData();
+    frmBin->bindData();
 }
 
 template <typename T> void destroy(T *&object)
@@ -92,6 +94,7 @@ void createWindowSet(const QString &dbPath)
     frmIdeEdit = new TfrmIdeEdit(frmMain);
     frmSalesAnalysis = new TfrmSalesAnalysis(frmMain);
     frmBackups = new TfrmBackups(frmMain);
+    frmBin = new TfrmBin(frmMain);
     linkWindowSet();
     bindWindowSet();
 }
@@ -100,6 +103,7 @@ void destroyWindowSet()
 {
     // Windows first, so no bound control outlives the datasets it shows (a
     // copy still being made is cancelled, leaving no part behind).
+    destroy(frmBin);
     destroy(frmBackups);
     destroy(frmSalesAnalysis);
     destroy(frmIdeEdit);

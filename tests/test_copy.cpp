@@ -29,13 +29,14 @@ Run runTool(const QString &program, const QStringList &args)
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-const QStringList Tables{"category", "years", "ide", "projects", "orders", "configs", "sqlite_sequence"};
+const QStringList Tables{"category", "years", "ide", "projects", "orders", "configs", "sqlite_sequence",
+                         "trail_bin", "trail_bin_projects", "trail_bin_orders", "trail_history"};
 
 // Every row of a table of a file, in order, as one hash.
 QByteArray digest(const Database &db, const QString &table)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
-    QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
+    QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table));
     while (q.next())
         for (int i = 0; i < q.record().count(); ++i) {
             const QVariant v = q.value(i);

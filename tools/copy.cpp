@@ -17,6 +17,7 @@
 #include "data/engine/Engine.h"
 #include "data/engine/JetHeader.h"
 #include "data/legacy/LegacyConversion.h"
+#include "data/trail/Trail.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
@@ -60,10 +61,14 @@ private:
     qint64 m_rows = 0;
 };
 
+// The rows of a bin entry have no key: they are read in the order of their
+// entry and their own first column, alike on both engines.
 QString selectAll(const Database &db, const QString &table, const QStringList &columns)
 {
+    const bool keyless = table.startsWith(QLatin1String("trail_bin_"));
     return QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-        .arg(columns.join(QLatin1String(", ")), table, db.engine().rowIdColumn(db, table));
+        .arg(columns.join(QLatin1String(", ")), table,
+             keyless ? QStringLiteral("1, 2") : db.engine().rowIdColumn(db, table));
 }
 
 // The columns both sides have, in the source's order.
@@ -165,6 +170,19 @@ void requireEmpty(const Database &db, const QString &shown)
     }
 }
 
+// The bin and the history go along where the source keeps them (a copy is
+// a whole catalogue); the target gets them first if it lacks them.
+QVector<CatalogueTable> trailTablesOf(const Database &from, Database &to)
+{
+    QVector<CatalogueTable> tables;
+    if (!Trail::ensure(to))
+        return tables;
+    for (const CatalogueTable &t : Trail::tables())
+        if (from.engine().hasTable(from, t.name))
+            tables << t;
+    return tables;
+}
+
 void requireSound(const Database &db, const QString &shown)
 {
     QString damage;
@@ -210,11 +228,12 @@ int copy(const QString &fromLocation, const QString &toLocation)
     const QString shownTo = to.engine().displayName(toLocation);
     try {
         requireEmpty(to, shownTo);
+        const QVector<CatalogueTable> trail = trailTablesOf(from, to);
         to.transaction([&] {
-            for (const CatalogueTable &t : catalogueTables()) {
+            for (const CatalogueTable &t : catalogueTables() + trail) {
                 QStringList columns = sharedColumns(from, to, t.name);
                 // A row key of the server's own (configs) is handed out by the target.
-                if (t.key.isEmpty())
+                if (t.key.isEmpty() && !trail.contains(t))
                     columns.removeAll(to.engine().rowIdColumn(to, t.name));
                 const Content copied = copyTable(from, to, t, columns);
                 const Content stored = readBack(to, t.name, columns);

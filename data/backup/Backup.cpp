@@ -5,6 +5,7 @@
 #include "data/engine/Database.h"
 #include "data/engine/SchemaCheck.h"
 #include "data/sales/SalesSummary.h"
+#include "data/trail/Trail.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -217,6 +218,7 @@ void makeProgramsOwn(const QString &path)
     db.open(path);
     db.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
     SalesSummary::rebuild(db);
+    Trail::ensure(db);
 }
 
 } // namespace

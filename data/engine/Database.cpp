@@ -221,10 +221,29 @@ void Database::begin()
     reconnectIfLost();
     if (!connection().transaction())
         throw failure(connection().lastError());
+    if (!m_atBegin)
+        return;
+    try {
+        const QScopedValueRollback<int> inside(m_transactionDepth, 1);
+        m_atBegin(*this);
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void Database::setTransactionHooks(TransactionHook atBegin, TransactionHook beforeCommit)
+{
+    m_atBegin = std::move(atBegin);
+    m_beforeCommit = std::move(beforeCommit);
 }
 
 void Database::commit()
 {
+    if (m_beforeCommit) {
+        const QScopedValueRollback<int> inside(m_transactionDepth, 1);
+        m_beforeCommit(*this);
+    }
     if (!connection().commit())
         throw failure(connection().lastError());
 }

@@ -92,6 +92,12 @@ public:
     void pollChanges();
     void reportChanges(const QStringList &tables) const;
 
+    // Run first in each transaction of this connection and last before its
+    // commit (the file's writer names itself so to the catalogue's triggers);
+    // empty functions for none.
+    using TransactionHook = std::function<void(Database &)>;
+    void setTransactionHooks(TransactionHook atBegin, TransactionHook beforeCommit);
+
     // Prepared once, to be run many times with positional values.
     QSqlQuery prepare(const QString &sql) const;
     // SQLite's own handle of the connection, for the few reads and writes
@@ -129,6 +135,7 @@ private:
     qint64 m_dataVersion = 0;
     int m_transactionDepth = 0;
     ChangeHandler m_changeHandler;
+    TransactionHook m_atBegin, m_beforeCommit;
     std::unique_ptr<Engine> m_engine;
     mutable bool m_lost = false;
     mutable bool m_renewed = false;

@@ -85,6 +85,7 @@ public:
 struct CatalogueTable {
     QString name;
     QString key;
+    bool operator==(const CatalogueTable &o) const { return name == o.name; }
 };
 const QVector<CatalogueTable> &catalogueTables();
 

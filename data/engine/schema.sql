@@ -152,3 +152,137 @@ CREATE TABLE configs (
     repository_ip    TEXT CHECK (length(repository_ip) <= 15),
     path_TortoiseSVN TEXT CHECK (length(path_TortoiseSVN) <= 255)
 );
+
+-- The recycle bin and the history of changes (the catalogue's trail), kept by
+-- the triggers below for every writer of the file. SQLite can't tell a
+-- trigger who writes: the program puts its user and a number of the
+-- transaction into trail_writer at the start of each of its write
+-- transactions and takes the row out before the commit. Writers take turns,
+-- so any other writer finds the table empty and is recorded without a user.
+CREATE TABLE trail_writer (
+    name TEXT,
+    tx   INTEGER NOT NULL
+);
+
+-- What was deleted: a project (with the sales deleted in its transaction),
+-- sales of a project, or a reference-book entry, whose key and name are all
+-- it holds (row_key, label). Rows come back with their own keys.
+CREATE TABLE trail_bin (
+    entry_id   INTEGER PRIMARY KEY AUTOINCREMENT,
+    tbl        TEXT NOT NULL,
+    row_key    INTEGER NOT NULL,
+    project_id INTEGER,
+    label      TEXT,
+    deleted_at TEXT NOT NULL,
+    deleted_by TEXT,
+    tx         INTEGER
+);
+CREATE INDEX trail_bin_project ON trail_bin (project_id, tbl, tx);
+CREATE INDEX trail_bin_deleted_at ON trail_bin (deleted_at);
+CREATE INDEX trail_bin_row ON trail_bin (tbl, row_key);
+CREATE TABLE trail_bin_projects (
+    entry_id        INTEGER NOT NULL,
+    project_id      INTEGER,
+    cat_id          INTEGER,
+    year_id         INTEGER,
+    version_id      INTEGER,
+    tovName         TEXT,
+    price           INTEGER,
+    description     TEXT,
+    screenshots     BLOB,
+    project_begin   TEXT,
+    project_end     TEXT,
+    datetime_update TEXT,
+    path_repository TEXT,
+    isExports       INTEGER,
+    isExportsDesc   INTEGER
+);
+CREATE INDEX trail_bin_projects_entry ON trail_bin_projects (entry_id);
+CREATE TABLE trail_bin_orders (
+    entry_id    INTEGER NOT NULL,
+    order_id    INTEGER,
+    project_id  INTEGER,
+    date_orders TEXT,
+    summ        INTEGER,
+    comments    TEXT
+);
+CREATE INDEX trail_bin_orders_entry ON trail_bin_orders (entry_id);
+CREATE INDEX trail_bin_orders_order ON trail_bin_orders (order_id);
+
+-- Every insert, change (one row per field), delete and restore of a
+-- project, a sale or a reference-book entry. project_id is the project of
+-- the row (a sale's too), so a project's history is read by one index.
+CREATE TABLE trail_history (
+    change_id  INTEGER PRIMARY KEY AUTOINCREMENT,
+    changed_at TEXT NOT NULL,
+    changed_by TEXT,
+    tbl        TEXT NOT NULL,
+    row_key    INTEGER NOT NULL,
+    project_id INTEGER,
+    action     TEXT NOT NULL,
+    field      TEXT,
+    old_value  TEXT,
+    new_value  TEXT
+);
+CREATE INDEX trail_history_project ON trail_history (project_id);
+CREATE INDEX trail_history_changed_at ON trail_history (changed_at);
+
+CREATE TRIGGER trail_bin_erase AFTER DELETE ON trail_bin
+BEGIN
+    DELETE FROM trail_bin_projects WHERE entry_id = OLD.entry_id;
+    DELETE FROM trail_bin_orders WHERE entry_id = OLD.entry_id;
+END;
+
+-- The sales of one project deleted in one transaction form one entry; the
+-- project deleted after them in it joins that entry.
+CREATE TRIGGER orders_trail_delete AFTER DELETE ON orders
+BEGIN
+    INSERT INTO trail_bin (tbl, row_key, project_id, label, deleted_at, deleted_by, tx)
+    SELECT 'orders', OLD.order_id, OLD.project_id,
+           (SELECT tovName FROM projects WHERE project_id = OLD.project_id),
+           datetime('now', 'localtime'), (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer)
+    WHERE NOT EXISTS (SELECT 1 FROM trail_bin WHERE project_id = OLD.project_id AND tbl = 'orders'
+                      AND tx = (SELECT tx FROM trail_writer));
+    INSERT INTO trail_bin_orders (entry_id, order_id, project_id, date_orders, summ, comments)
+    VALUES (COALESCE((SELECT entry_id FROM trail_bin WHERE project_id = OLD.project_id AND tbl = 'orders'
+                      AND tx = (SELECT tx FROM trail_writer)), (SELECT MAX(entry_id) FROM trail_bin)),
+            OLD.order_id, OLD.project_id, OLD.date_orders, OLD.summ, OLD.comments);
+END;
+
+CREATE TRIGGER projects_trail_delete AFTER DELETE ON projects
+BEGIN
+    UPDATE trail_bin SET tbl = 'projects', row_key = OLD.project_id, label = OLD.tovName
+    WHERE project_id = OLD.project_id AND tbl = 'orders' AND tx = (SELECT tx FROM trail_writer);
+    INSERT INTO trail_bin (tbl, row_key, project_id, label, deleted_at, deleted_by, tx)
+    SELECT 'projects', OLD.project_id, OLD.project_id, OLD.tovName, datetime('now', 'localtime'),
+           (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer)
+    WHERE NOT EXISTS (SELECT 1 FROM trail_bin WHERE project_id = OLD.project_id AND tbl = 'projects'
+                      AND tx = (SELECT tx FROM trail_writer));
+    INSERT INTO trail_bin_projects (entry_id, project_id, cat_id, year_id, version_id, tovName, price,
+                                    description, screenshots, project_begin, project_end, datetime_update,
+                                    path_repository, isExports, isExportsDesc)
+    VALUES (COALESCE((SELECT entry_id FROM trail_bin WHERE project_id = OLD.project_id AND tbl = 'projects'
+                      AND tx = (SELECT tx FROM trail_writer)), (SELECT MAX(entry_id) FROM trail_bin)),
+            OLD.project_id, OLD.cat_id, OLD.year_id, OLD.version_id, OLD.tovName, OLD.price,
+            OLD.description, OLD.screenshots, OLD.project_begin, OLD.project_end, OLD.datetime_update,
+            OLD.path_repository, OLD.isExports, OLD.isExportsDesc);
+END;
+
+CREATE TRIGGER category_trail_delete AFTER DELETE ON category
+BEGIN
+    INSERT INTO trail_bin (tbl, row_key, label, deleted_at, deleted_by, tx)
+    VALUES ('category', OLD.cat_id, OLD.catName, datetime('now', 'localtime'),
+            (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer));
+END;
+CREATE TRIGGER years_trail_delete AFTER DELETE ON years
+BEGIN
+    INSERT INTO trail_bin (tbl, row_key, label, deleted_at, deleted_by, tx)
+    VALUES ('years', OLD.year_id, OLD.name, datetime('now', 'localtime'),
+            (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer));
+END;
+CREATE TRIGGER ide_trail_delete AFTER DELETE ON ide
+BEGIN
+    INSERT INTO trail_bin (tbl, row_key, label, deleted_at, deleted_by, tx)
+    VALUES ('ide', OLD.version_id, OLD.ide, datetime('now', 'localtime'),
+            (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer));
+END;

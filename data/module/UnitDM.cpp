@@ -4,6 +4,8 @@
 #include "data/engine/SchemaCheck.h"
 #include "data/engine/Engine.h"
 #include "data/sales/SalesSummary.h"
+#include "data/trail/RecycleBin.h"
+#include "data/trail/Trail.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -92,6 +94,8 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
         ADOConnection->open(dbPath);
         checkSchema(*ADOConnection);
         m_salesSummary = SalesSummary::ensure(*ADOConnection);
+        m_trail = Trail::ensure(*ADOConnection);
+        purgeBin();
     } catch (...) {
         delete ADOConnection;
         ADOConnection = nullptr;
@@ -323,6 +327,24 @@ void TDm::refreshTables(const QStringList &tables)
     for (const auto &[dataset, table] : std::as_const(m_liveDatasets))
         if (tables.isEmpty() || tables.contains(table))
             dataset->resync();
+    emit tablesChanged(tables);
+}
+
+void TDm::tablesWritten(const QStringList &tables)
+{
+    refreshTables(tables);
+}
+
+// Old entries go at start-up; a catalogue another program holds keeps them
+// until the next start.
+void TDm::purgeBin()
+{
+    if (!m_trail || ADOConnection->isReadOnly())
+        return;
+    try {
+        RecycleBin::purge(*ADOConnection, Clock::now());
+    } catch (const DataError &) {
+    }
 }
 
 // A file another program holds can't be read now: the dataset shows what it

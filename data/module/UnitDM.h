@@ -115,9 +115,21 @@ public:
     // keeping filters, orders and positions; pending rows are cancelled.
     void reloadAll();
 
+    // The catalogue keeps the recycle bin and the history (not a read-only
+    // one made by an earlier version).
+    bool hasTrail() const { return m_trail; }
+    // The lists over the tables written by a command outside the datasets
+    // (a restore from the bin) read them again, as for another user's commit.
+    void tablesWritten(const QStringList &tables);
+
     // The database file that backups copy; empty when the data is not a
     // file of this machine (a server keeps its own backups).
     QString backupSource() const;
+
+signals:
+    // Tables changed by a commit (another user's, or tablesWritten()); an
+    // empty list when the engine can't tell which.
+    void tablesChanged(const QStringList &tables);
 
 public slots:
     // Other users' changes: asks the connection for commits made elsewhere
@@ -143,6 +155,7 @@ private:
     void defineIntegrity();
     void watchChanges();
     void refreshTables(const QStringList &tables);
+    void purgeBin();
     static void reopen(Dataset *ds);
 
     // The datasets kept current with other users' changes and the table each
@@ -151,6 +164,7 @@ private:
     QTimer *m_changeTimer = nullptr;
     bool m_checking = false;
     bool m_salesSummary = false; // sales_month is there: totals read from it
+    bool m_trail = false;
     int m_skipTicks = 0;
 };
 

@@ -1,0 +1,194 @@
+// The recycle bin on both engines: what a delete puts in it (by the program
+// or any other writer), restoring with the same keys and totals, erasing,
+// the purge after 90 days, an older catalogue upgraded and a read-only one.
+#include "data/core/Clock.h"
+#include "data/core/DataError.h"
+#include "data/engine/Database.h"
+#include "data/engine/Engine.h"
+#include "data/module/UnitDM.h"
+#include "data/trail/RecycleBin.h"
+#include "data/trail/Trail.h"
+#include "support/TestDb.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+// Every row of a table, every value, in key order.
+QStringList rowsOf(const Database &db, const QString &table)
+{
+    QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(table));
+    QStringList out;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << (q.value(i).isNull() ? QStringLiteral("NULL") : QString::fromLatin1(q.value(i).toByteArray().toHex()));
+        out << values.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+QStringList catalogue(const Database &db)
+{
+    QStringList all;
+    for (const char *table : {"category", "years", "ide", "projects", "orders", "sales_month"})
+        all << QLatin1String(table) << rowsOf(db, QLatin1String(table));
+    return all;
+}
+
+// Who the catalogue records for the program's writes.
+QString programUser(const TestDb &db)
+{
+    return TestDb::onServer() ? db.scalar("SELECT current_user").toString() : Trail::loginName();
+}
+
+QStringList described(const QList<RecycleBin::Entry> &entries)
+{
+    QStringList out;
+    for (const RecycleBin::Entry &e : entries)
+        out << e.what() + QLatin1Char('/') + e.deletedBy;
+    return out;
+}
+
+} // namespace
+
+class TestDataTrail : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("fileOnly", "aReadOnlyCatalogueWorksWithoutTheBin")
+    std::unique_ptr<TestDb> db;
+
+    Database &conn() { return *Dm->ADOConnection; }
+
+private slots:
+    void init()
+    {
+        TESTDB_REQUIRE_ENGINE();
+        db = std::make_unique<TestDb>();
+        db->fillSample();
+        db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 1", {QByteArray("\x89PNG\0\x01\x02", 7)});
+        db->openDm();
+    }
+    void cleanup()
+    {
+        Clock::reset();
+        db.reset();
+    }
+
+    void aDeletedProjectComesBackWithItsSalesKeysAndTotals()
+    {
+        const QStringList before = catalogue(conn());
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("project_id"), 1));
+        Dm->deleteProjectWithOrders();
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM orders WHERE project_id = 1").toInt(), 0);
+        QCOMPARE(Dm->sqlStateOrders->fieldByName("allSumm")->asMoney().units(), 999900);
+
+        const QList<RecycleBin::Entry> bin = RecycleBin::entries(conn());
+        QCOMPARE(described(bin), QStringList{"Проект «Касса» с 2 продажами/" + programUser(*db)});
+        QCOMPARE(bin[0].when().date(), QDate::currentDate());
+
+        QCOMPARE(RecycleBin::restore(conn(), {bin[0].id}), (QStringList{"projects", "orders"}));
+        QCOMPARE(catalogue(conn()), before);
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+        Dm->tablesWritten({"projects", "orders"});
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("project_id"), 1));
+        QCOMPARE(Dm->sqlStatistic->fieldByName("allCountProject")->asInteger(), 4);
+        QCOMPARE(Dm->sqlStateOrders->fieldByName("allSumm")->asMoney().units(), 15005000 + 14000000 + 999900);
+    }
+
+    // A plain SQL client's delete goes to the bin too; on the file it can't
+    // say who it is, on the server its role is recorded. A sale whose project
+    // is in the bin does not come back alone, and nothing of it is restored.
+    void anyWritersDeletesGoToTheBinNewestFirst()
+    {
+        db->exec("DELETE FROM category WHERE cat_id = 3");
+        db->exec("DELETE FROM orders WHERE order_id = 3");
+        db->exec("DELETE FROM projects WHERE project_id = 3");
+        const QString other = TestDb::onServer() ? programUser(*db) : QString();
+        const QList<RecycleBin::Entry> bin = RecycleBin::entries(conn());
+        QCOMPARE(described(bin), (QStringList{"Проект «Тетрис»/" + other, "Продажа проекта «Тетрис»/" + other,
+                                              "Категория «Пустая»/" + other}));
+        const QStringList before = catalogue(conn());
+        try {
+            RecycleBin::restore(conn(), {bin[1].id});
+            QFAIL("a sale came back without its project");
+        } catch (const DataError &e) {
+            QCOMPARE(e.text(), QStringLiteral("Проект «Тетрис» этой продажи удалён: сначала восстановите проект."));
+        }
+        QCOMPARE(catalogue(conn()), before);
+
+        RecycleBin::restore(conn(), {bin[0].id, bin[1].id, bin[2].id});
+        QCOMPARE(db->scalar("SELECT catName FROM category WHERE cat_id = 3").toString(), QStringLiteral("Пустая"));
+        QCOMPARE(db->scalar("SELECT project_id FROM orders WHERE order_id = 3").toInt(), 3);
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM sales_month WHERE cat_id = 2").toInt(), 1);
+
+        db->exec("DELETE FROM ide WHERE version_id = 2");
+        db->exec("DELETE FROM years WHERE year_id = 2");
+        RecycleBin::erase(conn(), {RecycleBin::entries(conn())[0].id});
+        QCOMPARE(described(RecycleBin::entries(conn())), QStringList{"Версия IDE «Редактор»/" + other});
+        RecycleBin::clear(conn());
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM trail_bin_orders").toInt(), 0);
+    }
+
+    void theBinIsPurgedAfterNinetyDaysAtStart()
+    {
+        db->exec("DELETE FROM category WHERE cat_id = 3");
+        db->closeDm();
+        Clock::set(QDateTime::currentDateTime().addDays(89));
+        db->openDm();
+        QCOMPARE(RecycleBin::entries(conn()).size(), 1);
+        db->closeDm();
+        Clock::set(QDateTime::currentDateTime().addDays(91));
+        db->openDm();
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+    }
+
+    // An earlier version's catalogue gets the bin on its first open for
+    // writing; a later open finds it as it is and keeps what it holds.
+    void anOlderCatalogueGetsTheBinOnce()
+    {
+        db->closeDm();
+        {
+            Database plain;
+            plain.open(db->path());
+            QStringList drops;
+            for (const QString &drop : plain.engine().dropStatements(plain, QStringLiteral("trail_")))
+                drops << drop;
+            plain.runScript(drops.join(QStringLiteral(";\n")));
+            QVERIFY(!plain.engine().hasTable(plain, QStringLiteral("trail_bin")));
+        }
+        db->exec("DELETE FROM orders WHERE order_id = 3"); // before the bin: gone for good
+        db->openDm();
+        QVERIFY(Dm->hasTrail());
+        QVERIFY(Trail::present(conn()));
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+        db->exec("DELETE FROM category WHERE cat_id = 3");
+        db->closeDm();
+        db->openDm();
+        QCOMPARE(RecycleBin::entries(conn()).size(), 1);
+    }
+
+    void aReadOnlyCatalogueWorksWithoutTheBin()
+    {
+        RUN_AS_NOBODY_WHEN_ROOT();
+        db->closeDm();
+        {
+            Database plain;
+            plain.open(db->path());
+            plain.runScript(plain.engine().dropStatements(plain, QStringLiteral("trail_")).join(QStringLiteral(";\n")));
+        }
+        QFile::setPermissions(db->path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        if (QFileInfo(db->path()).isWritable())
+            QSKIP("running as a user who can write any file");
+        db->openDm();
+        QVERIFY(!Dm->hasTrail());
+        QCOMPARE(Dm->tblProject->recordCount(), 4);
+        QVERIFY(!conn().engine().hasTable(conn(), QStringLiteral("trail_bin")));
+    }
+};
+
+TESTDB_GUILESS_MAIN(TestDataTrail)
+#include "test_data_trail.moc"
