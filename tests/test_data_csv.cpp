@@ -11,27 +11,11 @@
 #include "support/TestDb.h"
 
 #include <QProcess>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-// The rows a statement gives, their values joined by '|', null as "∅".
-QStringList dump(const QString &sql)
-{
-    QSqlQuery q = Dm->ADOConnection->exec(sql);
-    QStringList rows;
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < q.record().count(); ++i)
-            values << (q.value(i).isNull() ? QStringLiteral("∅") : q.value(i).toString());
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
-}
 
 // Settings as the window starts with them: all guessed from the file.
 CsvImportSettings guessed(CsvKind kind, const QByteArray &bytes)
@@ -61,15 +45,15 @@ class TestDataCsv : public QObject
 
     QStringList catalogue()
     {
-        return dump("SELECT c.catName, y.name, i.ide, p.tovName, p.price, p.project_begin, p.project_end,"
-                    " p.path_repository, p.isExports, p.isExportsDesc, p.description FROM projects p"
-                    " LEFT JOIN category c ON c.cat_id = p.cat_id LEFT JOIN years y ON y.year_id = p.year_id"
-                    " LEFT JOIN ide i ON i.version_id = p.version_id ORDER BY p.project_id");
+        return moduleRows("SELECT c.catName, y.name, i.ide, p.tovName, p.price, p.project_begin, p.project_end,"
+                          " p.path_repository, p.isExports, p.isExportsDesc, p.description FROM projects p"
+                          " LEFT JOIN category c ON c.cat_id = p.cat_id LEFT JOIN years y ON y.year_id = p.year_id"
+                          " LEFT JOIN ide i ON i.version_id = p.version_id ORDER BY p.project_id");
     }
     QStringList sales()
     {
-        return dump("SELECT p.tovName, o.date_orders, o.summ, o.comments FROM orders o"
-                    " JOIN projects p ON p.project_id = o.project_id ORDER BY o.order_id");
+        return moduleRows("SELECT p.tovName, o.date_orders, o.summ, o.comments FROM orders o"
+                          " JOIN projects p ON p.project_id = o.project_id ORDER BY o.order_id");
     }
 
 private slots:

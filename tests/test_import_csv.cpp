@@ -16,39 +16,24 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTableWidget>
 #include <QtTest>
 
 namespace {
 
-QStringList dump(const QString &sql)
-{
-    QSqlQuery q = Dm->ADOConnection->exec(sql);
-    QStringList rows;
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < q.record().count(); ++i)
-            values << (q.value(i).isNull() ? QStringLiteral("∅") : q.value(i).toString());
-        rows << values.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
 // Everything of a project but its key and picture, and every sale by its project's name.
 QStringList projectRows()
 {
-    return dump("SELECT c.catName, y.name, i.ide, p.tovName, p.price, p.description, p.project_begin,"
-                " p.project_end, p.datetime_update, p.path_repository, p.isExports, p.isExportsDesc"
-                " FROM projects p LEFT JOIN category c ON c.cat_id = p.cat_id"
-                " LEFT JOIN years y ON y.year_id = p.year_id LEFT JOIN ide i ON i.version_id = p.version_id"
-                " ORDER BY p.tovName");
+    return moduleRows("SELECT c.catName, y.name, i.ide, p.tovName, p.price, p.description, p.project_begin,"
+                      " p.project_end, p.datetime_update, p.path_repository, p.isExports, p.isExportsDesc"
+                      " FROM projects p LEFT JOIN category c ON c.cat_id = p.cat_id"
+                      " LEFT JOIN years y ON y.year_id = p.year_id LEFT JOIN ide i ON i.version_id = p.version_id"
+                      " ORDER BY p.tovName");
 }
 QStringList saleRows()
 {
-    return dump("SELECT p.tovName, o.date_orders, o.summ, o.comments FROM orders o"
-                " JOIN projects p ON p.project_id = o.project_id ORDER BY 1, 2, 3, 4");
+    return moduleRows("SELECT p.tovName, o.date_orders, o.summ, o.comments FROM orders o"
+                      " JOIN projects p ON p.project_id = o.project_id ORDER BY 1, 2, 3, 4");
 }
 
 QString problemsOf(const CsvImportDialog *d)

@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <atomic>
 #include <stdexcept>
@@ -202,4 +203,17 @@ void TestDb::closeDm()
         Dm = nullptr;
     delete m_dm;
     m_dm = nullptr;
+}
+
+QStringList moduleRows(const QString &sql)
+{
+    QSqlQuery q = Dm->ADOConnection->exec(sql);
+    QStringList rows;
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << (q.value(i).isNull() ? QStringLiteral("∅") : q.value(i).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
 }

@@ -3,6 +3,7 @@
 #include "Requires.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
@@ -86,3 +87,7 @@ int runSuiteOnEngine(QObject *suite, int argc, char **argv);
 // Skips the current test function when the suite's engine is not available
 // (fails on a CI run, where the server must be there).
 #define TESTDB_REQUIRE_ENGINE() REQUIRE_PACKAGE(TestDb::unavailable().isEmpty(), TestDb::unavailable())
+
+// The rows a statement gives on the data module's own connection, each row's
+// values joined by '|', null as "∅".
+QStringList moduleRows(const QString &sql);
