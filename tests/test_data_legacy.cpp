@@ -126,6 +126,10 @@ void TestDataLegacy::convertsEveryValueExactly()
     QCOMPARE(scalar(db, QString("SELECT count(*) FROM (%1 EXCEPT %2)").arg(kept, summed)), 0);
     QCOMPARE(scalar(db, QString("SELECT count(*) FROM (%1 EXCEPT %2)").arg(summed, kept)), 0);
     QCOMPARE(scalar(db, "SELECT sum(sales) FROM sales_month"), 4);
+    // The converted rows are no changes; the history records the first one.
+    QCOMPARE(scalar(db, "SELECT count(*) FROM trail_history"), 0);
+    db.exec("UPDATE projects SET price = 1 WHERE project_id = 1");
+    QCOMPARE(scalar(db, "SELECT count(*) FROM trail_history WHERE field = 'price'"), 1);
 }
 
 void TestDataLegacy::refusedRowsAreListedThenRepaired()

@@ -1,11 +1,14 @@
-// The recycle bin on both engines: what a delete puts in it (by the program
-// or any other writer), restoring with the same keys and totals, erasing,
-// the purge after 90 days, an older catalogue upgraded and a read-only one.
+// The recycle bin and the history on both engines: what a delete puts in
+// the bin and every change in the history (by the program or any other
+// writer), restoring with the same keys and totals, erasing, the purge after
+// 90 days, an older catalogue upgraded and a read-only one.
 #include "data/core/Clock.h"
 #include "data/core/DataError.h"
+#include "data/core/Money.h"
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
 #include "data/module/UnitDM.h"
+#include "data/trail/History.h"
 #include "data/trail/RecycleBin.h"
 #include "data/trail/Trail.h"
 #include "support/TestDb.h"
@@ -52,6 +55,25 @@ QStringList described(const QList<RecycleBin::Entry> &entries)
     return out;
 }
 
+QStringList described(const QList<History::Change> &changes)
+{
+    QStringList out;
+    for (const History::Change &c : changes)
+        out << QStringList{c.what(), c.actionText(), c.fieldText(), c.shown(c.oldValue), c.shown(c.newValue),
+                           c.changedBy}
+                   .join(QLatin1Char('/'));
+    return out;
+}
+
+// Drops the history's triggers alone, as a catalogue of the week before has it.
+void dropHistoryTriggers(const TestDb &db)
+{
+    for (const char *table : {"projects", "orders", "category", "years", "ide"})
+        for (const char *op : {"", "_insert", "_update", "_delete"})
+            db.exec(TestDb::onServer() ? QStringLiteral("DROP TRIGGER IF EXISTS %1_trail_history%2 ON %1").arg(table, op)
+                                       : QStringLiteral("DROP TRIGGER IF EXISTS %1_trail_history%2").arg(table, op));
+}
+
 } // namespace
 
 class TestDataTrail : public QObject
@@ -69,6 +91,7 @@ private slots:
         db = std::make_unique<TestDb>();
         db->fillSample();
         db->exec("UPDATE projects SET screenshots = ? WHERE project_id = 1", {QByteArray("\x89PNG\0\x01\x02", 7)});
+        db->exec("DELETE FROM trail_history"); // what was arranged
         db->openDm();
     }
     void cleanup()
@@ -131,6 +154,79 @@ private slots:
         RecycleBin::clear(conn());
         QVERIFY(RecycleBin::entries(conn()).isEmpty());
         QCOMPARE(db->scalar("SELECT COUNT(*) FROM trail_bin_orders").toInt(), 0);
+    }
+
+    // Every insert, change of a field, delete and restore, with its user:
+    // the program's and a plain SQL client's alike, newest first; a
+    // project's history holds its sales'; the filters.
+    void theHistoryRecordsEveryChangeWithItsUser()
+    {
+        const QString me = programUser(*db);
+        const QString other = TestDb::onServer() ? me : QString();
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("project_id"), 1));
+        Dm->tblProject->edit();
+        Dm->tblProjectprice->setAsMoney(Money::fromUnits(20000));
+        Dm->tblProjectscreenshots->setAsBytes(QByteArray(10, 'p'));
+        Dm->tblProject->post();
+        db->exec("UPDATE orders SET comments = 'Вторая' WHERE order_id = 2");
+        Dm->tablesWritten({"orders"});
+        QVERIFY(Dm->tblOrders->locate(QStringLiteral("order_id"), 1));
+        Dm->tblOrders->remove();
+        RecycleBin::restore(conn(), {RecycleBin::entries(conn())[0].id});
+        db->exec("INSERT INTO orders (project_id, date_orders, summ) VALUES (1, '2012-05-04', 10000)");
+
+        History::Filter project;
+        project.projectId = 1;
+        const QString sum = Money::fromUnits(15005000).toDisplayString();
+        QCOMPARE(described(History::changes(conn(), project)),
+                 (QStringList{"Продажа 4/Добавление///1/" + other,
+                              "Продажа 1/Восстановление///" + sum + "/" + me,
+                              "Продажа 1/Удаление//" + sum + "//" + me,
+                              "Продажа 2/Изменение/Комментарий//Вторая/" + other,
+                              "Проект, код 1/Изменение/Картинка/7 байт/10 байт/" + me,
+                              "Проект, код 1/Изменение/Стоимость/" + sum + "/2/" + me}));
+
+        db->exec("UPDATE category SET catName = 'Сеть' WHERE cat_id = 3");
+        db->exec("DELETE FROM years WHERE year_id = 2");
+        History::Filter all;
+        const QList<History::Change> everything = History::changes(conn(), all);
+        QCOMPARE(everything.size(), 8);
+        QCOMPARE(described(everything.mid(0, 3)),
+                 (QStringList{"Годы разработки, код 2/Удаление//2011//" + other,
+                              "Категории, код 3/Изменение/Категория/Пустая/Сеть/" + other,
+                              "Продажа 4 проекта «Касса»/Добавление///1/" + other}));
+        all.text = QStringLiteral("сеть");
+        QCOMPARE(History::changes(conn(), all).size(), 1);
+        all.text = QStringLiteral("касс");
+        QCOMPARE(History::changes(conn(), all).size(), 6);
+        all.text.clear();
+        all.table = QStringLiteral("projects");
+        QCOMPARE(History::changes(conn(), all).size(), 2);
+        all.user = QStringLiteral("никто");
+        QVERIFY(History::changes(conn(), all).isEmpty());
+        all = {};
+        all.from = all.to = QDate::currentDate();
+        QCOMPARE(History::changes(conn(), all).size(), 8);
+        all.from = all.to = QDate::currentDate().addDays(1);
+        QVERIFY(History::changes(conn(), all).isEmpty());
+        if (!me.isEmpty())
+            QVERIFY(History::users(conn()).contains(me));
+    }
+
+    // A catalogue of the week before has the bin but not the history's
+    // triggers: it gets them on its first open for writing, its bin kept.
+    void aCatalogueWithTheBinGetsTheHistory()
+    {
+        db->exec("DELETE FROM category WHERE cat_id = 3");
+        db->closeDm();
+        dropHistoryTriggers(*db);
+        db->exec("DELETE FROM ide WHERE version_id = 2"); // before the history: in the bin, not in the history
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM trail_history").toInt(), 1);
+        db->openDm();
+        QVERIFY(Trail::present(conn()));
+        QCOMPARE(RecycleBin::entries(conn()).size(), 2);
+        db->exec("UPDATE projects SET price = 1 WHERE project_id = 2");
+        QCOMPARE(db->scalar("SELECT field FROM trail_history ORDER BY change_id DESC").toString(), QStringLiteral("price"));
     }
 
     void theBinIsPurgedAfterNinetyDaysAtStart()

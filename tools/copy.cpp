@@ -229,7 +229,8 @@ int copy(const QString &fromLocation, const QString &toLocation)
     try {
         requireEmpty(to, shownTo);
         const QVector<CatalogueTable> trail = trailTablesOf(from, to);
-        to.transaction([&] {
+        // The rows copied are the source as it is; its history comes along whole.
+        Trail::withoutHistory(to, [&] {
             for (const CatalogueTable &t : catalogueTables() + trail) {
                 QStringList columns = sharedColumns(from, to, t.name);
                 // A row key of the server's own (configs) is handed out by the target.

@@ -286,3 +286,127 @@ BEGIN
     VALUES ('ide', OLD.version_id, OLD.ide, datetime('now', 'localtime'),
             (SELECT name FROM trail_writer), (SELECT tx FROM trail_writer));
 END;
+
+-- The history: a row for each insert, restore and delete, and one for each
+-- field an update changes (a picture by its sizes in bytes, never itself).
+-- A row put back with a key the bin holds is a restore.
+CREATE TRIGGER projects_trail_history_insert AFTER INSERT ON projects
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id,
+            NEW.project_id, CASE WHEN EXISTS (SELECT 1 FROM trail_bin WHERE tbl = 'projects'
+                                              AND row_key = NEW.project_id) THEN 'restore' ELSE 'insert' END,
+            NEW.tovName);
+END;
+CREATE TRIGGER projects_trail_history_update AFTER UPDATE ON projects
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id,
+           NEW.project_id, 'update', f, o, n
+    FROM (SELECT 'project_id' AS f, OLD.project_id AS o, NEW.project_id AS n
+          UNION ALL SELECT 'cat_id', OLD.cat_id, NEW.cat_id
+          UNION ALL SELECT 'year_id', OLD.year_id, NEW.year_id
+          UNION ALL SELECT 'version_id', OLD.version_id, NEW.version_id
+          UNION ALL SELECT 'tovName', OLD.tovName, NEW.tovName
+          UNION ALL SELECT 'price', OLD.price, NEW.price
+          UNION ALL SELECT 'description', OLD.description, NEW.description
+          UNION ALL SELECT 'screenshots', length(OLD.screenshots), length(NEW.screenshots)
+          UNION ALL SELECT 'project_begin', OLD.project_begin, NEW.project_begin
+          UNION ALL SELECT 'project_end', OLD.project_end, NEW.project_end
+          UNION ALL SELECT 'datetime_update', OLD.datetime_update, NEW.datetime_update
+          UNION ALL SELECT 'path_repository', OLD.path_repository, NEW.path_repository
+          UNION ALL SELECT 'isExports', OLD.isExports, NEW.isExports
+          UNION ALL SELECT 'isExportsDesc', OLD.isExportsDesc, NEW.isExportsDesc)
+    WHERE o IS NOT n OR (f = 'screenshots' AND OLD.screenshots IS NOT NEW.screenshots);
+END;
+CREATE TRIGGER projects_trail_history_delete AFTER DELETE ON projects
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, old_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', OLD.project_id,
+            OLD.project_id, 'delete', OLD.tovName);
+END;
+
+CREATE TRIGGER orders_trail_history_insert AFTER INSERT ON orders
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id,
+            NEW.project_id, CASE WHEN EXISTS (SELECT 1 FROM trail_bin_orders WHERE order_id = NEW.order_id)
+                                 THEN 'restore' ELSE 'insert' END, NEW.summ);
+END;
+CREATE TRIGGER orders_trail_history_update AFTER UPDATE ON orders
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id,
+           NEW.project_id, 'update', f, o, n
+    FROM (SELECT 'order_id' AS f, OLD.order_id AS o, NEW.order_id AS n
+          UNION ALL SELECT 'project_id', OLD.project_id, NEW.project_id
+          UNION ALL SELECT 'date_orders', OLD.date_orders, NEW.date_orders
+          UNION ALL SELECT 'summ', OLD.summ, NEW.summ
+          UNION ALL SELECT 'comments', OLD.comments, NEW.comments)
+    WHERE o IS NOT n;
+END;
+CREATE TRIGGER orders_trail_history_delete AFTER DELETE ON orders
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, old_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', OLD.order_id,
+            OLD.project_id, 'delete', OLD.summ);
+END;
+
+-- A reference-book entry: its name is what the history shows.
+CREATE TRIGGER category_trail_history_insert AFTER INSERT ON category
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'category', NEW.cat_id,
+            CASE WHEN EXISTS (SELECT 1 FROM trail_bin WHERE tbl = 'category' AND row_key = NEW.cat_id)
+                 THEN 'restore' ELSE 'insert' END, NEW.catName);
+END;
+CREATE TRIGGER category_trail_history_update AFTER UPDATE ON category
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, field, old_value, new_value)
+    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'category', NEW.cat_id, 'update', f, o, n
+    FROM (SELECT 'cat_id' AS f, OLD.cat_id AS o, NEW.cat_id AS n UNION ALL SELECT 'catName', OLD.catName, NEW.catName)
+    WHERE o IS NOT n;
+END;
+CREATE TRIGGER category_trail_history_delete AFTER DELETE ON category
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, old_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'category', OLD.cat_id, 'delete', OLD.catName);
+END;
+CREATE TRIGGER years_trail_history_insert AFTER INSERT ON years
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'years', NEW.year_id,
+            CASE WHEN EXISTS (SELECT 1 FROM trail_bin WHERE tbl = 'years' AND row_key = NEW.year_id)
+                 THEN 'restore' ELSE 'insert' END, NEW.name);
+END;
+CREATE TRIGGER years_trail_history_update AFTER UPDATE ON years
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, field, old_value, new_value)
+    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'years', NEW.year_id, 'update', f, o, n
+    FROM (SELECT 'year_id' AS f, OLD.year_id AS o, NEW.year_id AS n UNION ALL SELECT 'name', OLD.name, NEW.name)
+    WHERE o IS NOT n;
+END;
+CREATE TRIGGER years_trail_history_delete AFTER DELETE ON years
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, old_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'years', OLD.year_id, 'delete', OLD.name);
+END;
+CREATE TRIGGER ide_trail_history_insert AFTER INSERT ON ide
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'ide', NEW.version_id,
+            CASE WHEN EXISTS (SELECT 1 FROM trail_bin WHERE tbl = 'ide' AND row_key = NEW.version_id)
+                 THEN 'restore' ELSE 'insert' END, NEW.ide);
+END;
+CREATE TRIGGER ide_trail_history_update AFTER UPDATE ON ide
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, field, old_value, new_value)
+    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'ide', NEW.version_id, 'update', f, o, n
+    FROM (SELECT 'version_id' AS f, OLD.version_id AS o, NEW.version_id AS n UNION ALL SELECT 'ide', OLD.ide, NEW.ide)
+    WHERE o IS NOT n;
+END;
+CREATE TRIGGER ide_trail_history_delete AFTER DELETE ON ide
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, action, old_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'ide', OLD.version_id, 'delete', OLD.ide);
+END;

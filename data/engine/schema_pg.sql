@@ -284,6 +284,71 @@ CREATE TRIGGER years_trail_delete AFTER DELETE ON years
 CREATE TRIGGER ide_trail_delete AFTER DELETE ON ide
     FOR EACH ROW EXECUTE FUNCTION reference_trail_delete('version_id', 'ide');
 
+-- The history: a row for each insert, restore and delete, and one for each
+-- field an update changes (a picture by its sizes in bytes, never itself).
+-- A row put back with a key the bin holds is a restore. Arguments: the key
+-- column, the project column ('' for none), the column shown for an insert
+-- or a delete.
+CREATE FUNCTION trail_history_row() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+    v_old JSONB;
+    v_new JSONB;
+    v_row JSONB;
+    v_key BIGINT;
+    v_project INTEGER;
+    v_action TEXT := lower(TG_OP);
+BEGIN
+    IF TG_OP <> 'INSERT' THEN
+        v_old := to_jsonb(OLD) - 'screenshots';
+    END IF;
+    IF TG_OP <> 'DELETE' THEN
+        v_new := to_jsonb(NEW) - 'screenshots';
+    END IF;
+    v_row := COALESCE(v_new, v_old);
+    v_key := (v_row ->> TG_ARGV[0])::BIGINT;
+    v_project := (v_row ->> NULLIF(TG_ARGV[1], ''))::INTEGER;
+    IF TG_OP = 'UPDATE' THEN
+        INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value,
+                                   new_value)
+        SELECT trail_now(), current_user, TG_TABLE_NAME, v_key, v_project, 'update', n.key, o.value, n.value
+        FROM jsonb_each_text(v_new) n JOIN jsonb_each_text(v_old) o ON o.key = n.key
+        WHERE n.value IS DISTINCT FROM o.value;
+        IF TG_TABLE_NAME = 'projects' THEN -- the only table with a picture
+            IF OLD.screenshots IS DISTINCT FROM NEW.screenshots THEN
+                INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field,
+                                           old_value, new_value)
+                VALUES (trail_now(), current_user, TG_TABLE_NAME, v_key, v_project, 'update', 'screenshots',
+                        length(OLD.screenshots)::TEXT, length(NEW.screenshots)::TEXT);
+            END IF;
+        END IF;
+        RETURN NULL;
+    END IF;
+    IF TG_OP = 'INSERT' THEN
+        IF TG_TABLE_NAME = 'orders' THEN
+            IF EXISTS (SELECT 1 FROM trail_bin_orders WHERE order_id = v_key) THEN
+                v_action := 'restore';
+            END IF;
+        ELSIF EXISTS (SELECT 1 FROM trail_bin WHERE tbl = TG_TABLE_NAME AND row_key = v_key) THEN
+            v_action := 'restore';
+        END IF;
+    END IF;
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, old_value, new_value)
+    VALUES (trail_now(), current_user, TG_TABLE_NAME, v_key, v_project, v_action,
+            CASE WHEN TG_OP = 'DELETE' THEN v_row ->> TG_ARGV[2] END,
+            CASE WHEN TG_OP = 'INSERT' THEN v_row ->> TG_ARGV[2] END);
+    RETURN NULL;
+END $$;
+CREATE TRIGGER projects_trail_history AFTER INSERT OR UPDATE OR DELETE ON projects
+    FOR EACH ROW EXECUTE FUNCTION trail_history_row('project_id', 'project_id', 'tovName');
+CREATE TRIGGER orders_trail_history AFTER INSERT OR UPDATE OR DELETE ON orders
+    FOR EACH ROW EXECUTE FUNCTION trail_history_row('order_id', 'project_id', 'summ');
+CREATE TRIGGER category_trail_history AFTER INSERT OR UPDATE OR DELETE ON category
+    FOR EACH ROW EXECUTE FUNCTION trail_history_row('cat_id', '', 'catName');
+CREATE TRIGGER years_trail_history AFTER INSERT OR UPDATE OR DELETE ON years
+    FOR EACH ROW EXECUTE FUNCTION trail_history_row('year_id', '', 'name');
+CREATE TRIGGER ide_trail_history AFTER INSERT OR UPDATE OR DELETE ON ide
+    FOR EACH ROW EXECUTE FUNCTION trail_history_row('version_id', '', 'ide');
+
 -- The bin and the history tell the other programs of their changes as the
 -- catalogue's tables do (changes_pg.sql), under the same channel.
 CREATE FUNCTION trail_changed() RETURNS trigger LANGUAGE plpgsql AS $$

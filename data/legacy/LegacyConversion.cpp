@@ -7,6 +7,7 @@
 #include "data/engine/JetFile.h"
 #include "data/legacy/LegacyPicture.h"
 #include "data/legacy/LegacyRules.h"
+#include "data/trail/Trail.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -134,7 +135,8 @@ bool LegacyConversion::write(Database &target, const Progress &progress)
     m_counts.clear();
     BulkLoad::prepare(target);
     try {
-        target.transaction([&] {
+        // The converted rows are the catalogue as it was, not changes to it.
+        Trail::withoutHistory(target, [&] {
             BulkLoad load(target);
             m_summary = {};
             m_categoryOf.clear();

@@ -78,9 +78,43 @@ void nameTheWriter(Database &db)
         [s, run](Database &d) { run(d, s->clear); });
 }
 
+// The history's triggers: their statements and, at the same place, how to drop them.
+QStringList historyTriggers(const Database &db, QStringList *drops)
+{
+    static const QRegularExpression trigger(
+        QStringLiteral("^CREATE TRIGGER ((?:projects|orders|category|years|ide)_trail_history\\w*) .*? ON (\\w+)"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const bool file = db.engine().kind() == Engine::Kind::File;
+    QStringList made;
+    for (const QString &s : trailStatements(db)) {
+        const QRegularExpressionMatch m = trigger.match(s);
+        if (!m.hasMatch())
+            continue;
+        made << s;
+        *drops << (file ? QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(m.captured(1))
+                        : QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(m.captured(1), m.captured(2)));
+    }
+    return made;
+}
+
 } // namespace
 
 namespace Trail {
+
+void withoutHistory(Database &db, const std::function<void()> &load)
+{
+    db.transaction([&] {
+        if (!present(db)) {
+            load();
+            return;
+        }
+        QStringList drops;
+        const QStringList made = historyTriggers(db, &drops);
+        db.runScript(drops.join(QStringLiteral(";\n")));
+        load();
+        db.runScript(made.join(QStringLiteral(";\n")));
+    });
+}
 
 bool present(const Database &db)
 {

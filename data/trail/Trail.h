@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVector>
+#include <functional>
 
 class Database;
 
@@ -24,6 +25,12 @@ bool ensure(Database &db);
 // The tables of the bin and the history in the order a copy fills them,
 // with their keys (the rows of a bin entry have none of their own).
 const QVector<CatalogueTable> &tables();
+
+// Runs a load that puts whole rows in (a copy, a conversion), whose rows are
+// no changes, with the history's triggers off: dropped inside the caller's
+// transaction and made again before it ends, so no other writer goes
+// unrecorded meanwhile. Without the history the load just runs.
+void withoutHistory(Database &db, const std::function<void()> &load);
 
 // The login name of whoever runs the program; empty when it can't be told.
 QString loginName();

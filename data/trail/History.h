@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class Database;
+
+// The history of changes the catalogue's triggers record (see Trail): every
+// insert, change of a field, delete and restore of a project, a sale and a
+// reference-book entry, with the time and the user.
+namespace History {
+
+struct Change {
+    qint64 id = 0;
+    QString changedAt;    // YYYY-MM-DD HH:MM:SS, the catalogue's clock
+    QString changedBy;    // empty when the writer did not say
+    QString table;        // projects, orders, category, years, ide
+    qint64 key = 0;       // the changed row's
+    qint64 projectId = 0; // the project of the row, a sale's too
+    QString action;       // insert, update, delete, restore
+    QString field;        // the changed column of an update
+    QString oldValue, newValue;
+    QString projectName;  // as the project is named now; empty when not read or gone
+
+    // In the words of the history window.
+    QString tableText() const;
+    QString actionText() const;
+    QString fieldText() const;
+    // What was changed: "Проект «Касса»", "Продажа 12 проекта «Касса»", or
+    // without the project's name "Проект, код 3", "Продажа 12".
+    QString what() const;
+    // A value as the user knows it: money in roubles, a date as dd.MM.yyyy,
+    // a picture by its size.
+    QString shown(const QString &value) const;
+};
+
+// Empty or zero parts filter nothing. The text is looked for, whatever its
+// case, in the values, the user and the project's name.
+struct Filter {
+    qint64 projectId = 0; // a project and its sales
+    QString user;
+    QDate from, to;       // both days included
+    QString table;
+    QString text;
+};
+
+// Newest first. With no project filtered the project's name is read too.
+QList<Change> changes(const Database &db, const Filter &filter);
+// The users the history names, in order.
+QStringList users(const Database &db);
+// The tables a filter may name, with their words, in the window's order.
+QList<QPair<QString, QString>> tables();
+
+} // namespace History
