@@ -184,6 +184,11 @@ void TfrmMain::createMenus()
     mnuBin = makeAction("mnuBin", QStringLiteral("Корзина…"), none, &TfrmMain::mnuBinClick, {});
     mnuService->addAction(mnuBin);
 
+    // Ctrl+Z is the window's own, in no menu: the menus stay as they are.
+    actUndoDelete = makeAction("actUndoDelete", QStringLiteral("Вернуть удалённое"), none,
+                               &TfrmMain::actUndoDeleteClick, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addAction(actUndoDelete);
+
     N7 = makeMenu("N7", QStringLiteral("Справка"));
     menuBar()->addMenu(N7);
     N1 = makeAction("N1", QStringLiteral("О программе"), 8, &TfrmMain::N1Click, {});
@@ -384,13 +389,13 @@ void TfrmMain::N1Click(QObject *)
 }
 
 // The main menu's shortcuts run their commands even from a text box, which
-// would otherwise take Ctrl+N, Ctrl+E and the like for itself. Del stays the
-// box's own key: it deletes a character there.
+// would otherwise take Ctrl+N, Ctrl+E and the like for itself. Del and Ctrl+Z
+// stay the box's own keys: they delete a character and undo typing there.
 bool TfrmMain::isMenuShortcut(const QKeyEvent *key) const
 {
     const QKeySequence pressed(key->keyCombination());
     for (const QAction *action : findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
-        if (action != mnuDelete && !action->shortcut().isEmpty() && action->shortcut() == pressed)
+        if (action != mnuDelete && action != actUndoDelete && !action->shortcut().isEmpty() && action->shortcut() == pressed)
             return true;
     return false;
 }

@@ -86,6 +86,7 @@ public:
     QMenu *mnuService;    // "Сервис"
     QAction *mnuBackups;
     QAction *mnuBin;
+    QAction *actUndoDelete; // Ctrl+Z: puts back what the user deleted last
     QMenu *N7;            // "Справка"
     QAction *N1;
 
@@ -159,6 +160,7 @@ public:
     void N1Click(QObject *sender = nullptr);
     void mnuBackupsClick(QObject *sender = nullptr);
     void mnuBinClick(QObject *sender = nullptr);
+    void actUndoDeleteClick(QObject *sender = nullptr);
 
     // Project commands.
     void mnuAddClick(QObject *sender = nullptr);

@@ -24,6 +24,7 @@ void TfrmMain::mnuSalesAnalysisClick(QObject *) { SalesCommands::showAnalysis();
 
 void TfrmMain::mnuBackupsClick(QObject *) { showBackups(); }
 void TfrmMain::mnuBinClick(QObject *) { showBin(); }
+void TfrmMain::actUndoDeleteClick(QObject *) { undoLastDelete(this); }
 
 void TfrmMain::gridAutoDblClick(QObject *) { launchRepositoryBrowser(this); }
 

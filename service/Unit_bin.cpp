@@ -145,7 +145,9 @@ void TfrmBin::btnRestoreClick(QObject *)
     if (ids.isEmpty())
         return;
     try {
-        Dm->tablesWritten(RecycleBin::restore(*Dm->ADOConnection, ids));
+        Dm->tablesWritten(RecycleBin::restore(*Dm->ADOConnection, ids, [this](const QString &question) {
+            return seams().question(this, Caption, question);
+        }));
     } catch (const DataError &e) {
         showStandardError(this, e.text());
     }

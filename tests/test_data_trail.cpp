@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(described(bin), QStringList{"Проект «Касса» с 2 продажами/" + programUser(*db)});
         QCOMPARE(bin[0].when().date(), QDate::currentDate());
 
-        QCOMPARE(RecycleBin::restore(conn(), {bin[0].id}), (QStringList{"projects", "orders"}));
+        QCOMPARE(RecycleBin::restore(conn(), {bin[0].id}), (QStringList{"projects", "orders", "trail_bin"}));
         QCOMPARE(catalogue(conn()), before);
         QVERIFY(RecycleBin::entries(conn()).isEmpty());
         Dm->tablesWritten({"projects", "orders"});
@@ -227,6 +227,77 @@ private slots:
         QCOMPARE(RecycleBin::entries(conn()).size(), 2);
         db->exec("UPDATE projects SET price = 1 WHERE project_id = 2");
         QCOMPARE(db->scalar("SELECT field FROM trail_history ORDER BY change_id DESC").toString(), QStringLiteral("price"));
+    }
+
+    // A name taken meanwhile: refused without a question, whole; after one,
+    // the project comes back under the name marked, cut to the field's length.
+    void aTakenNameComesBackMarkedAfterAQuestion()
+    {
+        const QString name(95, QChar(0x0422));
+        db->exec("UPDATE projects SET tovName = ? WHERE project_id = 3", {name});
+        Dm->tablesWritten({"projects"});
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("project_id"), 3));
+        Dm->deleteProjectWithOrders();
+        db->exec("INSERT INTO projects (cat_id, year_id, tovName, price, isExports, isExportsDesc) VALUES (2, 2, ?, 1, 0, 0)",
+                 {name});
+        const qint64 id = RecycleBin::entries(conn())[0].id;
+        const QStringList before = catalogue(conn());
+        QStringList asked;
+        const auto answer = [&asked](bool yes) {
+            return [&asked, yes](const QString &q) { asked << q; return yes; };
+        };
+        for (bool yes : {false, true}) {
+            try {
+                RecycleBin::restore(conn(), {id}, answer(yes));
+                QVERIFY(yes);
+            } catch (const DataError &e) {
+                QVERIFY(!yes);
+                QCOMPARE(e.text(), "Не восстановлено: название «" + name + "» уже занято.");
+                QCOMPARE(catalogue(conn()), before);
+                QCOMPARE(RecycleBin::entries(conn()).size(), 1);
+            }
+        }
+        const QString renamed = name.left(85) + " (восстановлен)";
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[1], "Название «" + name + "» уже занято. Восстановить под названием «" + renamed + "»?");
+        QCOMPARE(db->scalar("SELECT tovName FROM projects WHERE project_id = 3").toString(), renamed);
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM orders WHERE project_id = 3").toInt(), 1);
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+    }
+
+    // What a restored row refers to and is in the bin comes back with it after
+    // a question (a project's category, a sale's project), or nothing does.
+    void whatARestoreNeedsComesBackWithItAfterAQuestion()
+    {
+        db->exec("DELETE FROM orders WHERE order_id = 3");
+        db->exec("DELETE FROM projects WHERE project_id = 3");
+        db->exec("DELETE FROM category WHERE cat_id = 2");
+        const QList<RecycleBin::Entry> bin = RecycleBin::entries(conn());
+        const QStringList before = catalogue(conn());
+        QStringList asked;
+        try {
+            RecycleBin::restore(conn(), {bin[2].id}, [&](const QString &q) {
+                asked << q;
+                return asked.size() == 1; // the project yes, its category no
+            });
+            QFAIL("the project came back without its category");
+        } catch (const DataError &e) {
+            QCOMPARE(e.text(), QStringLiteral("Проект «Тетрис» не восстановлен: его категория «Игры» в корзине."));
+        }
+        QCOMPARE(asked, (QStringList{"Проект «Тетрис» этой продажи в корзине. Восстановить его вместе с продажей?",
+                                     "Категория «Игры» проекта «Тетрис» в корзине. Восстановить вместе с проектом?"}));
+        QCOMPARE(catalogue(conn()), before);
+        QCOMPARE(RecycleBin::entries(conn()).size(), 3);
+
+        const QStringList tables = RecycleBin::restore(conn(), {bin[2].id}, [](const QString &) { return true; });
+        QVERIFY(RecycleBin::entries(conn()).isEmpty());
+        Dm->tablesWritten(tables);
+        QVERIFY(Dm->tblCategory->locate(QStringLiteral("cat_id"), 2));
+        QVERIFY(Dm->tblProject->locate(QStringLiteral("project_id"), 3));
+        QCOMPARE(Dm->tblProject->fieldByName("strCat")->asString(), QStringLiteral("Игры"));
+        QCOMPARE(Dm->tblOrders->recordCount(), 1);
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM sales_month WHERE cat_id = 2").toInt(), 1);
+        QCOMPARE(Dm->sqlStateOrders->fieldByName("allSumm")->asMoney().units(), 15005000 + 14000000 + 999900);
     }
 
     void theBinIsPurgedAfterNinetyDaysAtStart()

@@ -82,6 +82,7 @@ private slots:
     void openingCommandsShowTheirWindows();
     void enterSearchesAndEscClears();
     void menuShortcutsWinOverTextBoxes();
+    void ctrlZPutsBackWhatThisRunDeleted();
     void searchGroupStartsEmpty();
     void questionButtonsReadRussian();
     void toolBarButtonsNameTheirCommands();
@@ -686,6 +687,47 @@ void TestMainWindow::menuShortcutsWinOverTextBoxes()
     QTest::keyClick(frmMain->editTovName, Qt::Key_Delete);
     QCOMPARE(remove.size(), 0);
     QCOMPARE(frmMain->editTovName->text(), QStringLiteral("асса"));
+}
+
+// One press a delete, newest first, of this user's since the start; another
+// writer's and an earlier run's stay in the bin. In a text box it undoes typing.
+void TestMainWindow::ctrlZPutsBackWhatThisRunDeleted()
+{
+    // The user is told from other writers of the file by the login name.
+    const bool hadUser = qEnvironmentVariableIsSet("USER");
+    const QByteArray user = qgetenv("USER");
+    qputenv("USER", "ctrlz");
+    const auto restoreUser = qScopeGuard([&] { hadUser ? qputenv("USER", user) : qunsetenv("USER"); });
+    m_db->openDm();
+    QVERIFY(Dm->tblCategory->locate(QStringLiteral("cat_id"), 3));
+    Dm->tblCategory->remove();
+    m_db->closeDm();
+    showMain();
+    m_db->exec("DELETE FROM orders WHERE order_id = 3");
+    QVERIFY(Dm->tblProject->locate(QStringLiteral("tovName"), QStringLiteral("Касса")));
+    Dm->deleteProjectWithOrders();
+    QCOMPARE(frmMain->DBTextAllCount->text(), QStringLiteral("3"));
+
+    frmMain->windowHandle()->requestActivate();
+    QTRY_COMPARE(QApplication::activeWindow(), frmMain);
+    frmMain->gridAuto->setFocus();
+    QTest::keyClick(frmMain->gridAuto, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_seams->notices.size(), 1);
+    QCOMPARE(m_seams->notices[0].text, QStringLiteral("Восстановлено: проект «Касса» с 2 продажами."));
+    QCOMPARE(frmMain->DBTextAllCount->text(), QStringLiteral("4"));
+    QVERIFY(projectNames().contains(QStringLiteral("Касса")));
+    QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM orders WHERE project_id = 1").toInt(), 2);
+
+    QTest::keyClick(frmMain->gridAuto, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_seams->notices.size(), 2);
+    QCOMPARE(m_seams->notices[1].text, QStringLiteral("Возвращать нечего: с запуска программы вы ничего не удаляли."));
+    QCOMPARE(m_db->scalar("SELECT COUNT(*) FROM trail_bin").toInt(), 2);
+
+    frmMain->editTovName->setFocus();
+    QTest::keyClicks(frmMain->editTovName, QStringLiteral("abc"));
+    QTest::keyClick(frmMain->editTovName, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(frmMain->editTovName->text() != QStringLiteral("abc"));
+    QCOMPARE(m_seams->notices.size(), 2);
 }
 
 // The real boxes and dialogs, as the program shows them.

@@ -73,6 +73,29 @@ private slots:
         QCOMPARE(window->lblInfo->text(), QStringLiteral("Корзина пуста."));
         QVERIFY(!window->btnClear->isEnabled());
     }
+
+    // A restore that needs more asks through the window; refused, it says why
+    // and the entry stays.
+    void aRestoreThatNeedsMoreAsksFirst()
+    {
+        db->exec("DELETE FROM orders WHERE order_id = 3");
+        db->exec("DELETE FROM projects WHERE project_id = 3");
+        window->show();
+        window->gridBin->selectRow(1);
+        rec->answers.enqueue(false);
+        window->btnRestore->click();
+        QCOMPARE(rec->questions.size(), 1);
+        QCOMPARE(rec->questions[0].caption, QStringLiteral("Корзина"));
+        QCOMPARE(rec->errors, QStringList{"Проект «Тетрис» этой продажи удалён: сначала восстановите проект."});
+        QCOMPARE(shownRows().size(), 2);
+
+        window->gridBin->selectRow(1);
+        rec->answers.enqueue(true);
+        window->btnRestore->click();
+        QVERIFY(shownRows().isEmpty());
+        QCOMPARE(Dm->sqlStatistic->fieldByName("allCountProject")->asInteger(), 4);
+        QCOMPARE(Dm->sqlStateOrders->fieldByName("allSumm")->asMoney().units(), 15005000 + 14000000 + 999900);
+    }
 };
 
 QTEST_MAIN(TestServiceBin)

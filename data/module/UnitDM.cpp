@@ -96,6 +96,8 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
         m_salesSummary = SalesSummary::ensure(*ADOConnection);
         m_trail = Trail::ensure(*ADOConnection);
         purgeBin();
+        if (m_trail)
+            m_binStart = RecycleBin::lastEntry(*ADOConnection);
     } catch (...) {
         delete ADOConnection;
         ADOConnection = nullptr;

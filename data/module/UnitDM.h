@@ -118,6 +118,9 @@ public:
     // The catalogue keeps the recycle bin and the history (not a read-only
     // one made by an earlier version).
     bool hasTrail() const { return m_trail; }
+    // The newest bin entry when the catalogue was opened: what this run
+    // deletes comes after it.
+    qint64 binStart() const { return m_binStart; }
     // The lists over the tables written by a command outside the datasets
     // (a restore from the bin) read them again, as for another user's commit.
     void tablesWritten(const QStringList &tables);
@@ -165,6 +168,7 @@ private:
     bool m_checking = false;
     bool m_salesSummary = false; // sales_month is there: totals read from it
     bool m_trail = false;
+    qint64 m_binStart = 0;
     int m_skipTicks = 0;
 };
 
