@@ -182,7 +182,8 @@ void TfrmMain::createMenus()
     // Also where the program's other tools are, beside the sale commands.
     mnuService->addActions({mnuSalesAnalysis, mnuBackups});
     mnuBin = makeAction("mnuBin", QStringLiteral("Корзина…"), none, &TfrmMain::mnuBinClick, {});
-    mnuService->addAction(mnuBin);
+    mnuHistory = makeAction("mnuHistory", QStringLiteral("История изменений…"), none, &TfrmMain::mnuHistoryClick, {});
+    mnuService->addActions({mnuBin, mnuHistory});
 
     // Ctrl+Z is the window's own, in no menu: the menus stay as they are.
     actUndoDelete = makeAction("actUndoDelete", QStringLiteral("Вернуть удалённое"), none,
@@ -237,7 +238,11 @@ void TfrmMain::createPopup()
     popTovarEdit = makeAction("popTovarEdit", QStringLiteral("Изменить"), 5, &TfrmMain::popTovarEditClick, {});
     popTovarDelete = makeAction("popTovarDelete", QStringLiteral("Удалить"), 6,
                                 &TfrmMain::popTovarDeleteClick, {});
+    popTovarHistory = makeAction("popTovarHistory", QStringLiteral("История изменений…"), -1,
+                                 &TfrmMain::popTovarHistoryClick, {});
     popTovar->addActions({popTovarAdd, popProjectCopy, popTovarEdit, popTovarDelete});
+    popTovar->addSeparator();
+    popTovar->addAction(popTovarHistory);
 }
 
 void TfrmMain::bindData()

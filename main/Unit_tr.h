@@ -87,6 +87,7 @@ public:
     QAction *mnuBackups;
     QAction *mnuBin;
     QAction *actUndoDelete; // Ctrl+Z: puts back what the user deleted last
+    QAction *mnuHistory;
     QMenu *N7;            // "Справка"
     QAction *N1;
 
@@ -96,6 +97,7 @@ public:
     QAction *popProjectCopy;
     QAction *popTovarEdit;
     QAction *popTovarDelete;
+    QAction *popTovarHistory; // the current project's history with its sales
 
     // Tool bar; its buttons run the menu items they stand for.
     QToolBar *ToolBar1;
@@ -161,6 +163,7 @@ public:
     void mnuBackupsClick(QObject *sender = nullptr);
     void mnuBinClick(QObject *sender = nullptr);
     void actUndoDeleteClick(QObject *sender = nullptr);
+    void mnuHistoryClick(QObject *sender = nullptr);
 
     // Project commands.
     void mnuAddClick(QObject *sender = nullptr);
@@ -171,6 +174,7 @@ public:
     void popProjectCopyClick(QObject *sender = nullptr);
     void popTovarEditClick(QObject *sender = nullptr);
     void popTovarDeleteClick(QObject *sender = nullptr);
+    void popTovarHistoryClick(QObject *sender = nullptr);
 
     // Sales.
     void mnuPayAddClick(QObject *sender = nullptr);

@@ -12,6 +12,7 @@
 #include "sales/SalesCommands.h"
 #include "service/BackupCommands.h"
 #include "service/BinCommands.h"
+#include "service/HistoryCommands.h"
 #include "settings/RepositoryLaunch.h"
 
 void TfrmMain::mnuPayAddClick(QObject *) { SalesCommands::addSale(this); }
@@ -25,6 +26,8 @@ void TfrmMain::mnuSalesAnalysisClick(QObject *) { SalesCommands::showAnalysis();
 void TfrmMain::mnuBackupsClick(QObject *) { showBackups(); }
 void TfrmMain::mnuBinClick(QObject *) { showBin(); }
 void TfrmMain::actUndoDeleteClick(QObject *) { undoLastDelete(this); }
+void TfrmMain::mnuHistoryClick(QObject *) { showHistory(); }
+void TfrmMain::popTovarHistoryClick(QObject *) { showProjectHistory(); }
 
 void TfrmMain::gridAutoDblClick(QObject *) { launchRepositoryBrowser(this); }
 

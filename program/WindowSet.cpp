@@ -24,6 +24,7 @@
 #include "sales/Unit_sales_analysis.h"
 #include "service/Unit_backups.h"
 #include "service/Unit_bin.h"
+#include "service/Unit_history.h"
 #include "settings/Unit_about.h"
 #include "settings/Unit_config.h"
 
@@ -60,6 +61,7 @@ void bindWindowSet()
     frmSalesAnalysis->bindData();
     frmBackups->bindData();
     frmBin->bindData();
+    frmHistory->bindData();
 }
 
 template <typename T> void destroy(T *&object)
@@ -95,6 +97,7 @@ void createWindowSet(const QString &dbPath)
     frmSalesAnalysis = new TfrmSalesAnalysis(frmMain);
     frmBackups = new TfrmBackups(frmMain);
     frmBin = new TfrmBin(frmMain);
+    frmHistory = new TfrmHistory(frmMain);
     linkWindowSet();
     bindWindowSet();
 }
@@ -103,6 +106,7 @@ void destroyWindowSet()
 {
     // Windows first, so no bound control outlives the datasets it shows (a
     // copy still being made is cancelled, leaving no part behind).
+    destroy(frmHistory);
     destroy(frmBin);
     destroy(frmBackups);
     destroy(frmSalesAnalysis);

@@ -4,6 +4,7 @@
 #include "data/core/DataError.h"
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
+#include "data/trail/Trail.h"
 
 #include <QDate>
 #include <QRandomGenerator>
@@ -313,5 +314,6 @@ void fillDemoData(const QString &path)
 {
     Database db(QStringLiteral("projectsales-newdb-demo"));
     db.open(path);
-    db.transaction([&] { Generator(db).fill(); });
+    // A new catalogue's contents, not changes to it.
+    Trail::withoutHistory(db, [&] { Generator(db).fill(); });
 }

@@ -9,6 +9,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -157,6 +161,11 @@ QString loginName()
         if (!user.isEmpty())
             return user;
     }
+#ifdef Q_OS_UNIX
+    // A program started by a service or cron has none of them set.
+    if (const passwd *account = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
     return {};
 }
 

@@ -1,0 +1,269 @@
+#include "service/Unit_history.h"
+
+#include "data/core/Clock.h"
+#include "data/core/DataError.h"
+#include "data/module/UnitDM.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TfrmHistory *frmHistory = nullptr;
+
+// The changes as the window's rows; texts are made only for the rows shown,
+// so a long history opens as fast as it is read.
+class HistoryModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setChanges(QList<History::Change> changes)
+    {
+        beginResetModel();
+        m_changes = std::move(changes);
+        endResetModel();
+    }
+    const QList<History::Change> &changes() const { return m_changes; }
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_changes.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 7; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral("Когда"),    QStringLiteral("Кто"),  QStringLiteral("Что"),
+                                        QStringLiteral("Действие"), QStringLiteral("Поле"), QStringLiteral("Было"),
+                                        QStringLiteral("Стало")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return titles.value(section);
+        return {};
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || index.row() >= m_changes.size())
+            return {};
+        const History::Change &c = m_changes[index.row()];
+        switch (index.column()) {
+        case 0: {
+            const QDateTime at = QDateTime::fromString(c.changedAt, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            return at.isValid() ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : c.changedAt;
+        }
+        case 1:
+            return c.changedBy;
+        case 2:
+            return c.what();
+        case 3:
+            return c.actionText();
+        case 4:
+            return c.fieldText();
+        case 5:
+            return c.shown(c.oldValue);
+        default:
+            return c.shown(c.newValue);
+        }
+    }
+
+private:
+    QList<History::Change> m_changes;
+};
+
+namespace {
+
+const QString Caption = QStringLiteral("История изменений");
+
+QDateEdit *dateEdit(QWidget *parent, const char *name)
+{
+    auto *edit = new QDateEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    edit->setCalendarPopup(true);
+    edit->setDate(Clock::today());
+    return edit;
+}
+
+QLabel *labelFor(QWidget *parent, const QString &text, QWidget *buddy)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QTableView *historyGrid(QWidget *parent, QAbstractItemModel *model)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QStringLiteral("gridHistory"));
+    grid->setModel(model);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    const int digit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (const auto &[column, digits] : {std::pair{0, 20}, {1, 12}, {2, 34}, {3, 16}, {4, 20}, {5, 18}})
+        grid->setColumnWidth(column, digits * digit);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
+}
+
+} // namespace
+
+TfrmHistory::TfrmHistory(QWidget *parent) : ModalWindow(Caption, parent)
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowFrame(this, QSize(1000, 480), WindowBorder::Sizeable);
+    setFont(programFont());
+
+    lblInfo = new QLabel(this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    cmbUser = new QComboBox(this);
+    cmbUser->setObjectName(QStringLiteral("cmbUser"));
+    chkPeriod = new QCheckBox(QStringLiteral("&За период с"), this);
+    chkPeriod->setObjectName(QStringLiteral("chkPeriod"));
+    dtFrom = dateEdit(this, "dtFrom");
+    dtFrom->setDate(Clock::today().addMonths(-1));
+    dtTo = dateEdit(this, "dtTo");
+    cmbTable = new QComboBox(this);
+    cmbTable->setObjectName(QStringLiteral("cmbTable"));
+    cmbTable->addItem(QStringLiteral("Все"), QString());
+    for (const auto &[name, text] : History::tables())
+        cmbTable->addItem(text, name);
+    editText = new QLineEdit(this);
+    editText->setObjectName(QStringLiteral("editText"));
+    editText->setClearButtonEnabled(true);
+    m_model = new HistoryModel(this);
+    gridHistory = historyGrid(this, m_model);
+    btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setAutoDefault(false);
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(btnClose); });
+
+    auto *filters = new QHBoxLayout;
+    filters->addWidget(labelFor(this, QStringLiteral("&Пользователь:"), cmbUser));
+    filters->addWidget(cmbUser);
+    filters->addWidget(chkPeriod);
+    filters->addWidget(dtFrom);
+    filters->addWidget(labelFor(this, QStringLiteral("по"), dtTo));
+    filters->addWidget(dtTo);
+    filters->addWidget(labelFor(this, QStringLiteral("&Таблица:"), cmbTable));
+    filters->addWidget(cmbTable);
+    filters->addWidget(labelFor(this, QStringLiteral("Т&екст:"), editText));
+    filters->addWidget(editText, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblInfo, 1);
+    bottom->addWidget(btnClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addWidget(gridHistory, 1);
+    layout->addLayout(bottom);
+
+    // Text is looked for once the typing pauses, not at every key.
+    m_typing = new QTimer(this);
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(300);
+    connect(m_typing, &QTimer::timeout, this, &TfrmHistory::refreshList);
+    connect(editText, &QLineEdit::textChanged, m_typing, qOverload<>(&QTimer::start));
+    connect(cmbUser, &QComboBox::currentIndexChanged, this, &TfrmHistory::refreshList);
+    connect(cmbTable, &QComboBox::currentIndexChanged, this, &TfrmHistory::refreshList);
+    connect(chkPeriod, &QCheckBox::toggled, this, &TfrmHistory::refreshList);
+    connect(dtFrom, &QDateEdit::dateChanged, this, &TfrmHistory::refreshList);
+    connect(dtTo, &QDateEdit::dateChanged, this, &TfrmHistory::refreshList);
+}
+
+void TfrmHistory::bindData()
+{
+    // Other users' changes show while the window is open.
+    connect(Dm, &TDm::tablesChanged, this, [this](const QStringList &tables) {
+        if (!isVisible())
+            return;
+        static const QStringList recorded{QStringLiteral("trail_history"), QStringLiteral("projects"),
+                                          QStringLiteral("orders"),        QStringLiteral("category"),
+                                          QStringLiteral("years"),         QStringLiteral("ide")};
+        for (const QString &t : tables.isEmpty() ? recorded : tables)
+            if (recorded.contains(t)) {
+                refreshUsers();
+                refreshList();
+                return;
+            }
+    });
+}
+
+const QList<History::Change> &TfrmHistory::changes() const
+{
+    return m_model->changes();
+}
+
+void TfrmHistory::showFor(qint64 projectId, const QString &projectName)
+{
+    m_projectId = projectId;
+    setWindowTitle(projectId == 0 ? Caption : QStringLiteral("%1: проект «%2»").arg(Caption, projectName));
+    refreshUsers();
+    refreshList();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TfrmHistory::refreshUsers()
+{
+    const QSignalBlocker blocker(cmbUser);
+    const QString chosen = cmbUser->currentData().toString();
+    cmbUser->clear();
+    cmbUser->addItem(QStringLiteral("Все"), QString());
+    if (Dm->hasTrail()) {
+        try {
+            for (const QString &user : History::users(*Dm->ADOConnection))
+                cmbUser->addItem(user, user);
+        } catch (const DataError &) {
+            // The list says why.
+        }
+    }
+    cmbUser->setCurrentIndex(std::max(0, cmbUser->findData(chosen)));
+}
+
+History::Filter TfrmHistory::filter() const
+{
+    History::Filter f;
+    f.projectId = m_projectId;
+    f.user = cmbUser->currentData().toString();
+    if (chkPeriod->isChecked()) {
+        f.from = dtFrom->date();
+        f.to = dtTo->date();
+    }
+    f.table = cmbTable->currentData().toString();
+    f.text = editText->text().trimmed();
+    return f;
+}
+
+void TfrmHistory::refreshList()
+{
+    m_typing->stop();
+    QList<History::Change> changes;
+    QString info;
+    if (!Dm->hasTrail()) {
+        info = QStringLiteral("Истории изменений в этом каталоге нет: он открыт только для чтения.");
+    } else {
+        try {
+            changes = History::changes(*Dm->ADOConnection, filter());
+            info = changes.isEmpty() ? QStringLiteral("Изменений нет.")
+                                     : QStringLiteral("Изменений: %1.").arg(changes.size());
+        } catch (const DataError &e) {
+            info = e.text().section(QLatin1Char('\n'), 0, 0);
+        }
+    }
+    lblInfo->setText(info);
+    m_model->setChanges(std::move(changes));
+}
+
+void TfrmHistory::btnCloseClick(QObject *)
+{
+    close();
+}
