@@ -9,7 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QAbstractTableModel>
+#include <QTableView>
 #include <QVBoxLayout>
 
 TfrmBin *frmBin = nullptr;
@@ -28,6 +29,51 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
+// The entries as the grid shows them: a model, not an item a cell, so a bin
+// of many thousands opens at once.
+class BinModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setEntries(QList<RecycleBin::Entry> entries)
+    {
+        beginResetModel();
+        m_entries = std::move(entries);
+        endResetModel();
+    }
+    const QList<RecycleBin::Entry> &entries() const { return m_entries; }
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_entries.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 3; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral("Что"), QStringLiteral("Когда"), QStringLiteral("Кто")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return titles.value(section);
+        return {};
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || index.row() >= m_entries.size())
+            return {};
+        const RecycleBin::Entry &e = m_entries[index.row()];
+        switch (index.column()) {
+        case 0:
+            return e.what();
+        case 1:
+            return e.when().isValid() ? e.when().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : e.deletedAt;
+        default:
+            return e.deletedBy;
+        }
+    }
+
+private:
+    QList<RecycleBin::Entry> m_entries;
+};
+
 TfrmBin::TfrmBin(QWidget *parent) : ModalWindow(Caption, parent)
 {
     setObjectName(QStringLiteral("frmBin"));
@@ -38,11 +84,17 @@ TfrmBin::TfrmBin(QWidget *parent) : ModalWindow(Caption, parent)
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setWordWrap(true);
 
-    gridBin = new QTableWidget(0, 3, this);
+    m_model = new BinModel(this);
+    gridBin = new QTableView(this);
     gridBin->setObjectName(QStringLiteral("gridBin"));
-    gridBin->setHorizontalHeaderLabels({QStringLiteral("Что"), QStringLiteral("Когда"), QStringLiteral("Кто")});
-    gridBin->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    gridBin->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    gridBin->setModel(m_model);
+    // Widths from the font, not from the rows: a bin of many thousands
+    // would be measured row by row at every refresh.
+    QHeaderView *header = gridBin->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->resizeSection(1, fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 16);
+    header->resizeSection(2, fontMetrics().horizontalAdvance(QLatin1Char('m')) * 12);
+    gridBin->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     gridBin->verticalHeader()->hide();
     gridBin->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     gridBin->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -58,7 +110,7 @@ TfrmBin::TfrmBin(QWidget *parent) : ModalWindow(Caption, parent)
     connect(btnErase, &QPushButton::clicked, this, [this] { btnEraseClick(btnErase); });
     connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(btnClear); });
     connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(btnClose); });
-    connect(gridBin, &QTableWidget::itemSelectionChanged, this, &TfrmBin::updateButtons);
+    connect(gridBin->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmBin::updateButtons);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnRestore);
@@ -94,31 +146,29 @@ void TfrmBin::FormShow()
 
 void TfrmBin::refreshList()
 {
-    m_entries.clear();
+    QList<RecycleBin::Entry> entries;
     QString info;
     if (!Dm->hasTrail()) {
         info = QStringLiteral("Корзины в этом каталоге нет: он открыт только для чтения.");
     } else {
         try {
-            m_entries = RecycleBin::entries(*Dm->ADOConnection);
-            info = m_entries.isEmpty() ? QStringLiteral("Корзина пуста.")
-                                       : QStringLiteral("Удалённое хранится %1 дней.").arg(RecycleBin::KeepDays);
+            entries = RecycleBin::entries(*Dm->ADOConnection);
+            info = entries.isEmpty() ? QStringLiteral("Корзина пуста.")
+                                     : QStringLiteral("Удалённое хранится %1 дней.").arg(RecycleBin::KeepDays);
         } catch (const DataError &e) {
             info = e.text().section(QLatin1Char('\n'), 0, 0);
         }
     }
     lblInfo->setText(info);
-    gridBin->setRowCount(int(m_entries.size()));
-    for (int row = 0; row < m_entries.size(); ++row) {
-        const RecycleBin::Entry &e = m_entries[row];
-        const QString when = e.when().isValid() ? e.when().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : e.deletedAt;
-        const QStringList texts{e.what(), when, e.deletedBy};
-        for (int column = 0; column < texts.size(); ++column)
-            gridBin->setItem(row, column, new QTableWidgetItem(texts[column]));
-    }
-    if (!m_entries.isEmpty())
+    m_model->setEntries(std::move(entries));
+    if (m_model->rowCount() > 0)
         gridBin->selectRow(0);
     updateButtons();
+}
+
+const QList<RecycleBin::Entry> &TfrmBin::entries() const
+{
+    return m_model->entries();
 }
 
 void TfrmBin::updateButtons()
@@ -127,15 +177,15 @@ void TfrmBin::updateButtons()
     const bool any = !chosen().isEmpty();
     btnRestore->setEnabled(writable && any);
     btnErase->setEnabled(writable && any);
-    btnClear->setEnabled(writable && !m_entries.isEmpty());
+    btnClear->setEnabled(writable && !entries().isEmpty());
 }
 
 QList<qint64> TfrmBin::chosen() const
 {
     QList<qint64> ids;
     for (const QModelIndex &index : gridBin->selectionModel()->selectedRows())
-        if (index.row() < m_entries.size())
-            ids << m_entries[index.row()].id;
+        if (index.row() < entries().size())
+            ids << entries()[index.row()].id;
     return ids;
 }
 

@@ -7,7 +7,8 @@
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class BinModel;
 
 // "Корзина": what was deleted, newest first (what, when, by whom); the
 // chosen entries put back or erased, or the whole bin emptied. It follows
@@ -20,7 +21,7 @@ public:
     void bindData();
 
     QLabel *lblInfo;
-    QTableWidget *gridBin;
+    QTableView *gridBin;
     QPushButton *btnRestore;
     QPushButton *btnErase;
     QPushButton *btnClear;
@@ -32,7 +33,7 @@ public:
     void btnClearClick(QObject *sender = nullptr);
     void btnCloseClick(QObject *sender = nullptr);
 
-    const QList<RecycleBin::Entry> &entries() const { return m_entries; }
+    const QList<RecycleBin::Entry> &entries() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -42,7 +43,7 @@ private:
     void updateButtons();
     QList<qint64> chosen() const;
 
-    QList<RecycleBin::Entry> m_entries;
+    BinModel *m_model;
 };
 
 extern TfrmBin *frmBin;

@@ -9,7 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QtTest>
 
 class TestServiceBin : public QObject
@@ -22,8 +22,9 @@ class TestServiceBin : public QObject
     QStringList shownRows() const
     {
         QStringList rows;
-        for (int r = 0; r < window->gridBin->rowCount(); ++r)
-            rows << window->gridBin->item(r, 0)->text() + QLatin1Char('/') + window->gridBin->item(r, 2)->text();
+        const QAbstractItemModel *grid = window->gridBin->model();
+        for (int r = 0; r < grid->rowCount(); ++r)
+            rows << grid->index(r, 0).data().toString() + QLatin1Char('/') + grid->index(r, 2).data().toString();
         return rows;
     }
 
