@@ -17,12 +17,15 @@ struct Statement {
     ~Statement() { sqlite3_finalize(handle); }
 };
 
-// What a column holds, as a whole number or none; false for anything else.
-bool wholeNumber(sqlite3_stmt *s, int column, std::optional<qint64> &value)
+const char *const TotalsType = "ProjectTotals";
+const char *const TotalsFunction = "ps_project_totals";
+
+// What a value holds, as a whole number or none; false for anything else.
+bool wholeNumber(sqlite3_value *v, std::optional<qint64> &value)
 {
-    switch (sqlite3_column_type(s, column)) {
+    switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-        value = sqlite3_column_int64(s, column);
+        value = sqlite3_value_int64(v);
         return true;
     case SQLITE_NULL:
         value.reset();
@@ -30,6 +33,30 @@ bool wholeNumber(sqlite3_stmt *s, int column, std::optional<qint64> &value)
     default:
         return false;
     }
+}
+
+struct Reading {
+    ProjectTotals totals;
+    bool wholeNumbers = true;
+};
+
+// Each sale handed to the totals inside the statement: a result row per
+// sale costs SQLite more than the index read itself.
+void addSale(sqlite3_context *, int, sqlite3_value **values)
+{
+    auto *reading = static_cast<Reading *>(sqlite3_value_pointer(values[0], TotalsType));
+    std::optional<qint64> project, sum;
+    if (!reading || !reading->wholeNumbers)
+        return;
+    if (wholeNumber(values[1], project) && wholeNumber(values[2], sum))
+        reading->totals.add(project, sum);
+    else
+        reading->wholeNumbers = false;
+}
+
+void noResult(sqlite3_context *context)
+{
+    sqlite3_result_null(context);
 }
 
 } // namespace
@@ -40,25 +67,36 @@ std::optional<ProjectTotals> ProjectTotals::read(const Database &db, const QStri
     if (!file)
         return std::nullopt;
     Statement s;
-    if (sqlite3_prepare_v2(file, "SELECT project_id, summ FROM orders WHERE date_orders >= ?1 AND date_orders < ?2",
-                           -1, &s.handle, nullptr) != SQLITE_OK)
-        return std::nullopt;
+    const auto prepare = [&] {
+        return sqlite3_prepare_v2(file,
+                                  "SELECT ps_project_totals(?3, project_id, summ) FROM orders"
+                                  " WHERE date_orders >= ?1 AND date_orders < ?2",
+                                  -1, &s.handle, nullptr) == SQLITE_OK;
+    };
+    // Defined once per connection: defining it again would make SQLite
+    // prepare every other statement of the connection anew.
+    if (!prepare()) {
+        sqlite3_create_function_v2(file, TotalsFunction, 3, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, nullptr,
+                                   addSale, noResult, nullptr);
+        if (!prepare())
+            return std::nullopt;
+    }
     const QByteArray first = from.toUtf8(), after = until.toUtf8();
+    Reading reading;
     sqlite3_bind_text(s.handle, 1, first.constData(), int(first.size()), SQLITE_STATIC);
     sqlite3_bind_text(s.handle, 2, after.constData(), int(after.size()), SQLITE_STATIC);
-    ProjectTotals totals;
+    sqlite3_bind_pointer(s.handle, 3, &reading, TotalsType, nullptr);
     int rc = SQLITE_ROW;
-    std::optional<qint64> project, sum;
     while ((rc = sqlite3_step(s.handle)) == SQLITE_ROW) {
-        if (!wholeNumber(s.handle, 0, project) || !wholeNumber(s.handle, 1, sum))
-            return std::nullopt;
-        totals.add(project, sum);
     }
-    // A failure is the database's to report, through its own grouping.
-    return rc == SQLITE_DONE ? std::optional<ProjectTotals>(std::move(totals)) : std::nullopt;
+    // A failure, or a value that is no whole number, is the database's to
+    // report or total, through its own grouping.
+    if (rc != SQLITE_DONE || !reading.wholeNumbers)
+        return std::nullopt;
+    return std::optional<ProjectTotals>(std::move(reading.totals));
 }
 
-ProjectTotals::Total &ProjectTotals::totalOf(std::optional<qint64> projectId)
+ProjectTotals::Counted &ProjectTotals::totalOf(std::optional<qint64> projectId)
 {
     if (!projectId)
         return m_none;
@@ -72,33 +110,41 @@ ProjectTotals::Total &ProjectTotals::totalOf(std::optional<qint64> projectId)
 
 void ProjectTotals::add(std::optional<qint64> projectId, std::optional<qint64> sum)
 {
-    Total &t = totalOf(projectId);
+    Counted &t = totalOf(projectId);
     ++t.count;
     if (sum && qAddOverflow(t.sum, *sum, &t.sum))
         m_overflow = true;
 }
 
+// Only the n best are kept while the totals are looked through: most
+// projects of a long range have a sale, and sorting them all costs more.
 std::vector<ProjectTotals::Total> ProjectTotals::largest(int n) const
 {
-    std::vector<Total> all;
-    if (m_none.count > 0)
-        all.push_back(m_none);
-    for (size_t id = 0; id < m_byId.size(); ++id) {
-        if (m_byId[id].count > 0) {
-            all.push_back(m_byId[id]);
-            all.back().projectId = qint64(id);
-        }
-    }
-    for (auto it = m_other.constBegin(); it != m_other.constEnd(); ++it) {
-        all.push_back(*it);
-        all.back().projectId = it.key();
-    }
     const auto key = [](const Total &t) { return t.projectId.value_or(std::numeric_limits<qint64>::min()); };
     const auto before = [&key](const Total &a, const Total &b) {
         return a.sum != b.sum ? a.sum > b.sum : key(a) < key(b);
     };
-    const size_t kept = std::min(all.size(), size_t(std::max(0, n)));
-    std::partial_sort(all.begin(), all.begin() + std::ptrdiff_t(kept), all.end(), before);
-    all.resize(kept);
-    return all;
+    const size_t kept = size_t(std::max(0, n));
+    std::vector<Total> best; // a heap whose first is the worst kept
+    best.reserve(kept + 1);
+    const auto offer = [&](std::optional<qint64> projectId, const Counted &c) {
+        if (c.count == 0 || kept == 0)
+            return;
+        const Total t{projectId, c.count, c.sum};
+        if (best.size() == kept) {
+            if (!before(t, best.front()))
+                return;
+            std::pop_heap(best.begin(), best.end(), before);
+            best.pop_back();
+        }
+        best.push_back(t);
+        std::push_heap(best.begin(), best.end(), before);
+    };
+    offer(std::nullopt, m_none);
+    for (size_t id = 0; id < m_byId.size(); ++id)
+        offer(qint64(id), m_byId[id]);
+    for (auto it = m_other.constBegin(); it != m_other.constEnd(); ++it)
+        offer(it.key(), *it);
+    std::sort_heap(best.begin(), best.end(), before);
+    return best;
 }

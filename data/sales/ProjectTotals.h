@@ -34,10 +34,14 @@ public:
     void add(std::optional<qint64> projectId, std::optional<qint64> sum);
 
 private:
-    Total &totalOf(std::optional<qint64> projectId);
+    struct Counted {
+        qint64 count = 0;
+        qint64 sum = 0;
+    };
+    Counted &totalOf(std::optional<qint64> projectId);
 
-    std::vector<Total> m_byId; // the usual small keys, by key
-    QHash<qint64, Total> m_other;
-    Total m_none;
+    std::vector<Counted> m_byId; // the usual small keys, by key: half the size of Total
+    QHash<qint64, Counted> m_other;
+    Counted m_none;
     bool m_overflow = false;
 };
