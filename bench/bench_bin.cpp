@@ -9,6 +9,7 @@
 //    with the bin's triggers dropped and with all of the trail's dropped;
 //  - the bin's 10000 entries read as the bin window lists them, and the
 //    window opened, against a plain scan of the same rows.
+#include "BenchScan.h"
 #include "BenchTiming.h"
 #include "data/engine/Database.h"
 #include "data/module/UnitDM.h"
@@ -114,15 +115,7 @@ Timing plainScan(const QString &path, const QString &sql)
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("scan"));
         c.setDatabaseName(path);
         c.open();
-        const auto scan = [&c, &sql] {
-            QSqlQuery q(c);
-            q.setForwardOnly(true);
-            q.exec(sql);
-            const int columns = q.record().count();
-            while (q.next())
-                for (int i = 0; i < columns; ++i)
-                    q.value(i);
-        };
+        const auto scan = [&c, &sql] { readEveryValue(c, sql); };
         scan();
         t = timeRuns(5, scan);
     }

@@ -7,6 +7,7 @@
 // is filled) or that an earlier run filled, e.g. on the private test server:
 //   tools/test-server.sh sh -c 'build/bench_catalogue --server "$PROJECTSALES_TEST_PG"'
 #include "BenchScreenshot.h"
+#include "BenchScan.h"
 #include "BenchTiming.h"
 #include "app/DBGrid.h"
 #include "data/engine/Database.h"
@@ -128,15 +129,7 @@ Timing plainScan(const QString &location)
         }
         const QString sql = engine->dialect(QStringLiteral("SELECT %1 FROM projects ORDER BY %2")
                                                 .arg(ProjectColumns, server ? "project_id" : "rowid"));
-        const auto scan = [&c, &sql] {
-            QSqlQuery q(c);
-            q.setForwardOnly(true);
-            q.exec(sql);
-            const int columns = q.record().count();
-            while (q.next())
-                for (int i = 0; i < columns; ++i)
-                    q.value(i);
-        };
+        const auto scan = [&c, &sql] { readEveryValue(c, sql); };
         scan(); // the file into the system's cache
         t = median(3, scan);
     }

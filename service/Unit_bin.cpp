@@ -1,5 +1,6 @@
 #include "service/Unit_bin.h"
 
+#include "app/ListModel.h"
 #include "app/Messages.h"
 #include "app/Seams.h"
 #include "data/core/DataError.h"
@@ -9,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QAbstractTableModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -27,52 +27,19 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
     return b;
 }
 
-} // namespace
-
-// The entries as the grid shows them: a model, not an item a cell, so a bin
-// of many thousands opens at once.
-class BinModel : public QAbstractTableModel
+QVariant cell(const RecycleBin::Entry &e, int column)
 {
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setEntries(QList<RecycleBin::Entry> entries)
-    {
-        beginResetModel();
-        m_entries = std::move(entries);
-        endResetModel();
+    switch (column) {
+    case 0:
+        return e.what();
+    case 1:
+        return e.when().isValid() ? e.when().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : e.deletedAt;
+    default:
+        return e.deletedBy;
     }
-    const QList<RecycleBin::Entry> &entries() const { return m_entries; }
+}
 
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_entries.size()); }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 3; }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        static const QStringList titles{QStringLiteral("Что"), QStringLiteral("Когда"), QStringLiteral("Кто")};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-            return titles.value(section);
-        return {};
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (role != Qt::DisplayRole || index.row() >= m_entries.size())
-            return {};
-        const RecycleBin::Entry &e = m_entries[index.row()];
-        switch (index.column()) {
-        case 0:
-            return e.what();
-        case 1:
-            return e.when().isValid() ? e.when().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : e.deletedAt;
-        default:
-            return e.deletedBy;
-        }
-    }
-
-private:
-    QList<RecycleBin::Entry> m_entries;
-};
+} // namespace
 
 TfrmBin::TfrmBin(QWidget *parent) : ModalWindow(Caption, parent)
 {
@@ -84,22 +51,15 @@ TfrmBin::TfrmBin(QWidget *parent) : ModalWindow(Caption, parent)
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setWordWrap(true);
 
-    m_model = new BinModel(this);
-    gridBin = new QTableView(this);
-    gridBin->setObjectName(QStringLiteral("gridBin"));
-    gridBin->setModel(m_model);
+    m_model = new BinModel({QStringLiteral("Что"), QStringLiteral("Когда"), QStringLiteral("Кто")}, cell, this);
+    gridBin = listGrid(this, "gridBin", m_model);
     // Widths from the font, not from the rows: a bin of many thousands
     // would be measured row by row at every refresh.
     QHeaderView *header = gridBin->horizontalHeader();
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     header->resizeSection(1, fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 16);
     header->resizeSection(2, fontMetrics().horizontalAdvance(QLatin1Char('m')) * 12);
-    gridBin->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    gridBin->verticalHeader()->hide();
-    gridBin->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    gridBin->setSelectionBehavior(QAbstractItemView::SelectRows);
     gridBin->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    gridBin->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lblInfo->setBuddy(gridBin);
 
     btnRestore = button(this, "btnRestore", QStringLiteral("Восстановить"));
@@ -160,7 +120,7 @@ void TfrmBin::refreshList()
         }
     }
     lblInfo->setText(info);
-    m_model->setEntries(std::move(entries));
+    m_model->setRows(std::move(entries));
     if (m_model->rowCount() > 0)
         gridBin->selectRow(0);
     updateButtons();
@@ -168,7 +128,7 @@ void TfrmBin::refreshList()
 
 const QList<RecycleBin::Entry> &TfrmBin::entries() const
 {
-    return m_model->entries();
+    return m_model->rows();
 }
 
 void TfrmBin::updateButtons()

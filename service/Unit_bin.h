@@ -8,7 +8,7 @@
 class QLabel;
 class QPushButton;
 class QTableView;
-class BinModel;
+template <typename Row> class ListModel;
 
 // "Корзина": what was deleted, newest first (what, when, by whom); the
 // chosen entries put back or erased, or the whole bin emptied. It follows
@@ -43,6 +43,7 @@ private:
     void updateButtons();
     QList<qint64> chosen() const;
 
+    using BinModel = ListModel<RecycleBin::Entry>;
     BinModel *m_model;
 };
 

@@ -1,10 +1,11 @@
 #include "service/Unit_history.h"
 
+#include "app/ListModel.h"
+
 #include "data/core/Clock.h"
 #include "data/core/DataError.h"
 #include "data/module/UnitDM.h"
 
-#include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,63 +19,6 @@
 #include <QVBoxLayout>
 
 TfrmHistory *frmHistory = nullptr;
-
-// The changes as the window's rows; texts are made only for the rows shown,
-// so a long history opens as fast as it is read.
-class HistoryModel : public QAbstractTableModel
-{
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setChanges(QList<History::Change> changes)
-    {
-        beginResetModel();
-        m_changes = std::move(changes);
-        endResetModel();
-    }
-    const QList<History::Change> &changes() const { return m_changes; }
-
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_changes.size()); }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 7; }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        static const QStringList titles{QStringLiteral("Когда"),    QStringLiteral("Кто"),  QStringLiteral("Что"),
-                                        QStringLiteral("Действие"), QStringLiteral("Поле"), QStringLiteral("Было"),
-                                        QStringLiteral("Стало")};
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-            return titles.value(section);
-        return {};
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || index.row() >= m_changes.size())
-            return {};
-        const History::Change &c = m_changes[index.row()];
-        switch (index.column()) {
-        case 0: {
-            const QDateTime at = QDateTime::fromString(c.changedAt, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            return at.isValid() ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : c.changedAt;
-        }
-        case 1:
-            return c.changedBy;
-        case 2:
-            return c.what();
-        case 3:
-            return c.actionText();
-        case 4:
-            return c.fieldText();
-        case 5:
-            return c.shown(c.oldValue);
-        default:
-            return c.shown(c.newValue);
-        }
-    }
-
-private:
-    QList<History::Change> m_changes;
-};
 
 namespace {
 
@@ -97,15 +41,31 @@ QLabel *labelFor(QWidget *parent, const QString &text, QWidget *buddy)
     return label;
 }
 
+QVariant cell(const History::Change &c, int column)
+{
+    switch (column) {
+    case 0: {
+        const QDateTime at = QDateTime::fromString(c.changedAt, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return at.isValid() ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : c.changedAt;
+    }
+    case 1:
+        return c.changedBy;
+    case 2:
+        return c.what();
+    case 3:
+        return c.actionText();
+    case 4:
+        return c.fieldText();
+    case 5:
+        return c.shown(c.oldValue);
+    default:
+        return c.shown(c.newValue);
+    }
+}
+
 QTableView *historyGrid(QWidget *parent, QAbstractItemModel *model)
 {
-    auto *grid = new QTableView(parent);
-    grid->setObjectName(QStringLiteral("gridHistory"));
-    grid->setModel(model);
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QTableView *grid = listGrid(parent, "gridHistory", model);
     grid->setWordWrap(false);
     const int digit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (const auto &[column, digits] : {std::pair{0, 20}, {1, 12}, {2, 34}, {3, 16}, {4, 20}, {5, 18}})
@@ -139,7 +99,10 @@ TfrmHistory::TfrmHistory(QWidget *parent) : ModalWindow(Caption, parent)
     editText = new QLineEdit(this);
     editText->setObjectName(QStringLiteral("editText"));
     editText->setClearButtonEnabled(true);
-    m_model = new HistoryModel(this);
+    m_model = new HistoryModel({QStringLiteral("Когда"), QStringLiteral("Кто"), QStringLiteral("Что"),
+                                QStringLiteral("Действие"), QStringLiteral("Поле"), QStringLiteral("Было"),
+                                QStringLiteral("Стало")},
+                               cell, this);
     gridHistory = historyGrid(this, m_model);
     btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -198,7 +161,7 @@ void TfrmHistory::bindData()
 
 const QList<History::Change> &TfrmHistory::changes() const
 {
-    return m_model->changes();
+    return m_model->rows();
 }
 
 void TfrmHistory::showFor(qint64 projectId, const QString &projectName)
@@ -260,7 +223,7 @@ void TfrmHistory::refreshList()
         }
     }
     lblInfo->setText(info);
-    m_model->setChanges(std::move(changes));
+    m_model->setRows(std::move(changes));
 }
 
 void TfrmHistory::btnCloseClick(QObject *)

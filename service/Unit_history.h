@@ -13,7 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTimer;
-class HistoryModel;
+template <typename Row> class ListModel;
 
 // "История изменений": who changed what and when, newest first; of one
 // project (its sales included) or of the whole catalogue, filtered by user,
@@ -48,6 +48,7 @@ private:
     History::Filter filter() const;
 
     qint64 m_projectId = 0;
+    using HistoryModel = ListModel<History::Change>;
     HistoryModel *m_model;
     QTimer *m_typing;
 };

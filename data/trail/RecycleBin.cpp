@@ -249,9 +249,11 @@ QList<Entry> entries(const Database &db)
 QStringList restore(Database &db, const QList<qint64> &ids, const Ask &ask)
 {
     QList<Entry> chosen;
-    for (const Entry &e : entries(db))
-        if (ids.contains(e.id))
-            chosen.prepend(e); // oldest first
+    for (qint64 id : ids)
+        if (const Entry e = entry(db, id); e.id != 0)
+            chosen << e;
+    // Oldest first: entries are numbered as they are made.
+    std::sort(chosen.begin(), chosen.end(), [](const Entry &a, const Entry &b) { return a.id < b.id; });
     // What rows refer to goes first: reference-book entries, projects, sales.
     const auto rank = [](const Entry &e) {
         return reference(e.table) ? 0 : e.table == QLatin1String("projects") ? 1 : 2;
