@@ -11,6 +11,7 @@
 //    window opened, against a plain scan of the same rows.
 #include "BenchScan.h"
 #include "BenchTiming.h"
+#include "BenchTrail.h"
 #include "data/engine/Database.h"
 #include "data/module/UnitDM.h"
 #include "data/trail/RecycleBin.h"
@@ -68,16 +69,6 @@ void deleteProject(Database &db, qint64 key)
     });
 }
 
-void dropTriggers(Database &db, const std::function<bool(const QString &)> &which)
-{
-    QStringList drops;
-    QSqlQuery q = db.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"));
-    while (q.next())
-        if (which(q.value(0).toString()))
-            drops << QStringLiteral("DROP TRIGGER ") + q.value(0).toString();
-    db.runScript(drops.join(QStringLiteral(";\n")));
-}
-
 // Entries as deletes leave them: most a sale alone, every tenth a project
 // with its ten sales, taken from rows that stay where they are.
 void fillBin(Database &db)
@@ -105,22 +96,6 @@ void fillBin(Database &db)
                     p);
         }
     });
-}
-
-// Rows read plainly, every value, on a connection of its own.
-Timing plainScan(const QString &path, const QString &sql)
-{
-    Timing t{};
-    {
-        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("scan"));
-        c.setDatabaseName(path);
-        c.open();
-        const auto scan = [&c, &sql] { readEveryValue(c, sql); };
-        scan();
-        t = timeRuns(5, scan);
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("scan"));
-    return t;
 }
 
 void row(const char *what, const Timing &t, const Timing &base)
@@ -178,11 +153,7 @@ int main(int argc, char **argv)
     }
 
     const Timing scan = plainScan(path, QStringLiteral("SELECT * FROM trail_bin ORDER BY deleted_at DESC, entry_id DESC"));
-    // The catalogue's own measure, as the other benchmarks take it.
-    const Timing projects = plainScan(path, QStringLiteral("SELECT project_id, cat_id, year_id, version_id, tovName,"
-                                                           " price, description, project_begin, project_end,"
-                                                           " datetime_update, path_repository, isExports,"
-                                                           " isExportsDesc FROM projects ORDER BY rowid"));
+    const Timing projects = plainScan(path, projectScanSql());
     TDm dm(path);
     Dm = &dm;
     if (RecycleBin::entries(*dm.ADOConnection).size() < Entries - 1) { // the purge spares them all
