@@ -317,7 +317,7 @@ void TfrmMain::setWidthFromScreen()
 {
     const int screenWidth = seams().screenWidth();
     const int outerWidth = screenWidth >= WideScreen ? WideScreen : NarrowWidth;
-    const int frameWidth = frameGeometry().width() - width();
+    const int frameWidth = sideFrames();
     m_widthFrame = frameWidth;
     resize(outerWidth - frameWidth, height());
 
@@ -331,8 +331,15 @@ void TfrmMain::setWidthFromScreen()
 // frame is known, the outer width is set again, once.
 void TfrmMain::widthAfterFraming()
 {
-    if (m_widthFrame == 0 && frameGeometry().width() != width() && !isMaximized() && !isFullScreen())
+    if (m_widthFrame == 0 && sideFrames() > 0 && !isMaximized() && !isFullScreen())
         setWidthFromScreen();
+}
+
+// On a busy machine the frame may for a moment be reported narrower than
+// the window: that is a frame not known yet, not a width to add.
+int TfrmMain::sideFrames() const
+{
+    return qMax(0, frameGeometry().width() - width());
 }
 
 // No event tells of the frame: it is looked for when the window is moved,

@@ -255,6 +255,7 @@ private:
     void connectControls();
     void setWidthFromScreen();
     void widthAfterFraming();
+    int sideFrames() const;
     bool isMenuShortcut(const QKeyEvent *key) const;
     void sortBy(const QString &field);
     void setSortOrder(const QString &order, QAction *checked);

@@ -299,7 +299,17 @@ void TestMainWindow::widthFollowsScreen()
     m_seams->screenWidthValue = screen;
     showMain();
     // Under a window manager the frame comes after the first show (test_mainwindow_x11).
-    QTRY_COMPARE(frmMain->frameGeometry().width(), width);
+    // Qt may read it while the manager still has it as a one-pixel box and
+    // keep that reading: the window must then keep its width, and is shown
+    // afresh for the frame to be read again.
+    for (int shown = 1; !QTest::qWaitFor([&] { return frmMain->frameGeometry().width() == width; }) && shown < 3
+                        && frmMain->frameGeometry().width() < frmMain->width();
+         ++shown) {
+        QVERIFY(frmMain->width() <= width);
+        destroyWindowSet();
+        showMain();
+    }
+    QCOMPARE(frmMain->frameGeometry().width(), width);
     QTRY_COMPARE(frmMain->frameGeometry().x() - frmMain->screen()->geometry().x(), (screen - width) / 2);
 
     const auto framesInWindow = [] {
