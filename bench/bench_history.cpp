@@ -228,6 +228,17 @@ double recordBytes(const Database &db, const QString &table)
     return q.next() ? q.value(0).toDouble() : 0;
 }
 
+// The same like for like with the history's own pages: a row's share of the
+// pages of its table and its indexes (pictures' overflow pages not counted).
+double storedRowBytes(const Database &db, const QString &table)
+{
+    const double pages = scalar(db, QStringLiteral("SELECT SUM(pgsize) FROM dbstat WHERE pagetype <> 'overflow' AND name IN"
+                                                   " (SELECT name FROM sqlite_master WHERE tbl_name = :t"
+                                                   " AND type IN ('table', 'index'))"),
+                                {{QStringLiteral("t"), table}});
+    return pages / scalar(db, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
+}
+
 qint64 runBatches(Database &db, const QString &sql, qint64 first, qint64 last, qint64 batch)
 {
     qint64 changed = 0;
@@ -271,9 +282,13 @@ void growHistory(Database &db)
                 qlonglong(projectChanges + saleChanges), qlonglong(projectChanges), qlonglong(saleChanges),
                 qlonglong(entries), seconds);
     std::printf("| measure | bytes | against the changed rows |\n|---|---|---|\n");
+    const double stored = projectChanges * storedRowBytes(db, QStringLiteral("projects"))
+        + saleChanges * storedRowBytes(db, QStringLiteral("orders"));
     std::printf("| changed rows (records as stored) | %.0f | 1.00 |\n", rows);
+    std::printf("| changed rows with their index entries, in pages | %.0f | %.2f |\n", stored, stored / rows);
     std::printf("| file growth | %lld | %.2f |\n", qlonglong(sizeGrowth), sizeGrowth / rows);
     std::printf("| used pages' growth | %lld | %.2f |\n", qlonglong(usedGrowth), usedGrowth / rows);
+    std::printf("growth against the changed rows with their index entries: %.2f\n", usedGrowth / stored);
     QSqlQuery q = db.exec(QStringLiteral("SELECT name, SUM(pgsize) FROM dbstat WHERE name LIKE 'trail_history%'"
                                          " GROUP BY name ORDER BY name"));
     while (q.next())

@@ -183,7 +183,7 @@ void TfrmHistory::refreshUsers()
     cmbUser->addItem(QStringLiteral("Все"), QString());
     if (Dm->hasTrail()) {
         try {
-            for (const QString &user : History::users(*Dm->ADOConnection))
+            for (const QString &user : History::users(*Dm->ADOConnection, m_projectId))
                 cmbUser->addItem(user, user);
         } catch (const DataError &) {
             // The list says why.

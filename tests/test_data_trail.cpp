@@ -68,10 +68,17 @@ QStringList described(const QList<History::Change> &changes)
 // Drops the history's triggers alone, as a catalogue of the week before has it.
 void dropHistoryTriggers(const TestDb &db)
 {
+    if (!TestDb::onServer()) { // a trigger for each field of some tables
+        const QString names = db.scalar("SELECT group_concat(name, ' ') FROM sqlite_master"
+                                        " WHERE type = 'trigger' AND instr(name, '_trail_history') > 0")
+                                  .toString();
+        for (const QString &name : names.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            db.exec(QStringLiteral("DROP TRIGGER %1").arg(name));
+        return;
+    }
     for (const char *table : {"projects", "orders", "category", "years", "ide"})
         for (const char *op : {"", "_insert", "_update", "_delete"})
-            db.exec(TestDb::onServer() ? QStringLiteral("DROP TRIGGER IF EXISTS %1_trail_history%2 ON %1").arg(table, op)
-                                       : QStringLiteral("DROP TRIGGER IF EXISTS %1_trail_history%2").arg(table, op));
+            db.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1_trail_history%2 ON %1").arg(table, op));
 }
 
 } // namespace
@@ -209,8 +216,11 @@ private slots:
         QCOMPARE(History::changes(conn(), all).size(), 8);
         all.from = all.to = QDate::currentDate().addDays(1);
         QVERIFY(History::changes(conn(), all).isEmpty());
-        if (!me.isEmpty())
+        if (!me.isEmpty()) {
             QVERIFY(History::users(conn()).contains(me));
+            QVERIFY(History::users(conn(), 1).contains(me));
+        }
+        QVERIFY(History::users(conn(), 2).isEmpty());
     }
 
     // A catalogue of the week before has the bin but not the history's
@@ -220,6 +230,10 @@ private slots:
         db->exec("DELETE FROM category WHERE cat_id = 3");
         db->closeDm();
         dropHistoryTriggers(*db);
+        if (!TestDb::onServer()) // an earlier build's one trigger for all fields: replaced, never run beside them
+            db->exec("CREATE TRIGGER projects_trail_history_update AFTER UPDATE ON projects BEGIN"
+                     " INSERT INTO trail_history (changed_at, tbl, row_key, action) VALUES ('', 'projects', 0, 'update');"
+                     " END");
         db->exec("DELETE FROM ide WHERE version_id = 2"); // before the history: in the bin, not in the history
         QCOMPARE(db->scalar("SELECT COUNT(*) FROM trail_history").toInt(), 1);
         db->openDm();
@@ -227,6 +241,7 @@ private slots:
         QCOMPARE(RecycleBin::entries(conn()).size(), 2);
         db->exec("UPDATE projects SET price = 1 WHERE project_id = 2");
         QCOMPARE(db->scalar("SELECT field FROM trail_history ORDER BY change_id DESC").toString(), QStringLiteral("price"));
+        QCOMPARE(db->scalar("SELECT COUNT(*) FROM trail_history WHERE tbl = 'projects'").toInt(), 1);
     }
 
     // A name taken meanwhile: refused without a question, whole; after one,

@@ -289,7 +289,11 @@ END;
 
 -- The history: a row for each insert, restore and delete, and one for each
 -- field an update changes (a picture by its sizes in bytes, never itself).
--- A row put back with a key the bin holds is a restore.
+-- A row put back with a key the bin holds is a restore. A project's and a
+-- sale's fields have a trigger each, run only for the fields a statement
+-- sets: a post of one field costs one small insert, not a look at every
+-- field. The latest made runs first, so they are made last field first and
+-- record the fields of an update in the table's order.
 CREATE TRIGGER projects_trail_history_insert AFTER INSERT ON projects
 BEGIN
     INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, new_value)
@@ -298,26 +302,103 @@ BEGIN
                                               AND row_key = NEW.project_id) THEN 'restore' ELSE 'insert' END,
             NEW.tovName);
 END;
-CREATE TRIGGER projects_trail_history_update AFTER UPDATE ON projects
+CREATE TRIGGER projects_trail_history_update_isExportsDesc AFTER UPDATE OF isExportsDesc ON projects
+WHEN OLD.isExportsDesc IS NOT NEW.isExportsDesc
 BEGIN
     INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
-    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id,
-           NEW.project_id, 'update', f, o, n
-    FROM (SELECT 'project_id' AS f, OLD.project_id AS o, NEW.project_id AS n
-          UNION ALL SELECT 'cat_id', OLD.cat_id, NEW.cat_id
-          UNION ALL SELECT 'year_id', OLD.year_id, NEW.year_id
-          UNION ALL SELECT 'version_id', OLD.version_id, NEW.version_id
-          UNION ALL SELECT 'tovName', OLD.tovName, NEW.tovName
-          UNION ALL SELECT 'price', OLD.price, NEW.price
-          UNION ALL SELECT 'description', OLD.description, NEW.description
-          UNION ALL SELECT 'screenshots', length(OLD.screenshots), length(NEW.screenshots)
-          UNION ALL SELECT 'project_begin', OLD.project_begin, NEW.project_begin
-          UNION ALL SELECT 'project_end', OLD.project_end, NEW.project_end
-          UNION ALL SELECT 'datetime_update', OLD.datetime_update, NEW.datetime_update
-          UNION ALL SELECT 'path_repository', OLD.path_repository, NEW.path_repository
-          UNION ALL SELECT 'isExports', OLD.isExports, NEW.isExports
-          UNION ALL SELECT 'isExportsDesc', OLD.isExportsDesc, NEW.isExportsDesc)
-    WHERE o IS NOT n OR (f = 'screenshots' AND OLD.screenshots IS NOT NEW.screenshots);
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'isExportsDesc', OLD.isExportsDesc, NEW.isExportsDesc);
+END;
+CREATE TRIGGER projects_trail_history_update_isExports AFTER UPDATE OF isExports ON projects
+WHEN OLD.isExports IS NOT NEW.isExports
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'isExports', OLD.isExports, NEW.isExports);
+END;
+CREATE TRIGGER projects_trail_history_update_path_repository AFTER UPDATE OF path_repository ON projects
+WHEN OLD.path_repository IS NOT NEW.path_repository
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'path_repository', OLD.path_repository, NEW.path_repository);
+END;
+CREATE TRIGGER projects_trail_history_update_datetime_update AFTER UPDATE OF datetime_update ON projects
+WHEN OLD.datetime_update IS NOT NEW.datetime_update
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'datetime_update', OLD.datetime_update, NEW.datetime_update);
+END;
+CREATE TRIGGER projects_trail_history_update_project_end AFTER UPDATE OF project_end ON projects
+WHEN OLD.project_end IS NOT NEW.project_end
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'project_end', OLD.project_end, NEW.project_end);
+END;
+CREATE TRIGGER projects_trail_history_update_project_begin AFTER UPDATE OF project_begin ON projects
+WHEN OLD.project_begin IS NOT NEW.project_begin
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'project_begin', OLD.project_begin, NEW.project_begin);
+END;
+CREATE TRIGGER projects_trail_history_update_screenshots AFTER UPDATE OF screenshots ON projects
+WHEN OLD.screenshots IS NOT NEW.screenshots
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'screenshots', length(OLD.screenshots), length(NEW.screenshots));
+END;
+CREATE TRIGGER projects_trail_history_update_description AFTER UPDATE OF description ON projects
+WHEN OLD.description IS NOT NEW.description
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'description', OLD.description, NEW.description);
+END;
+CREATE TRIGGER projects_trail_history_update_price AFTER UPDATE OF price ON projects
+WHEN OLD.price IS NOT NEW.price
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'price', OLD.price, NEW.price);
+END;
+CREATE TRIGGER projects_trail_history_update_tovName AFTER UPDATE OF tovName ON projects
+WHEN OLD.tovName IS NOT NEW.tovName
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'tovName', OLD.tovName, NEW.tovName);
+END;
+CREATE TRIGGER projects_trail_history_update_version_id AFTER UPDATE OF version_id ON projects
+WHEN OLD.version_id IS NOT NEW.version_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'version_id', OLD.version_id, NEW.version_id);
+END;
+CREATE TRIGGER projects_trail_history_update_year_id AFTER UPDATE OF year_id ON projects
+WHEN OLD.year_id IS NOT NEW.year_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'year_id', OLD.year_id, NEW.year_id);
+END;
+CREATE TRIGGER projects_trail_history_update_cat_id AFTER UPDATE OF cat_id ON projects
+WHEN OLD.cat_id IS NOT NEW.cat_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'cat_id', OLD.cat_id, NEW.cat_id);
+END;
+CREATE TRIGGER projects_trail_history_update_project_id AFTER UPDATE OF project_id ON projects
+WHEN OLD.project_id IS NOT NEW.project_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'projects', NEW.project_id, NEW.project_id,
+            'update', 'project_id', OLD.project_id, NEW.project_id);
 END;
 CREATE TRIGGER projects_trail_history_delete AFTER DELETE ON projects
 BEGIN
@@ -333,17 +414,40 @@ BEGIN
             NEW.project_id, CASE WHEN EXISTS (SELECT 1 FROM trail_bin_orders WHERE order_id = NEW.order_id)
                                  THEN 'restore' ELSE 'insert' END, NEW.summ);
 END;
-CREATE TRIGGER orders_trail_history_update AFTER UPDATE ON orders
+CREATE TRIGGER orders_trail_history_update_comments AFTER UPDATE OF comments ON orders
+WHEN OLD.comments IS NOT NEW.comments
 BEGIN
     INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
-    SELECT datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id,
-           NEW.project_id, 'update', f, o, n
-    FROM (SELECT 'order_id' AS f, OLD.order_id AS o, NEW.order_id AS n
-          UNION ALL SELECT 'project_id', OLD.project_id, NEW.project_id
-          UNION ALL SELECT 'date_orders', OLD.date_orders, NEW.date_orders
-          UNION ALL SELECT 'summ', OLD.summ, NEW.summ
-          UNION ALL SELECT 'comments', OLD.comments, NEW.comments)
-    WHERE o IS NOT n;
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id, NEW.project_id,
+            'update', 'comments', OLD.comments, NEW.comments);
+END;
+CREATE TRIGGER orders_trail_history_update_summ AFTER UPDATE OF summ ON orders
+WHEN OLD.summ IS NOT NEW.summ
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id, NEW.project_id,
+            'update', 'summ', OLD.summ, NEW.summ);
+END;
+CREATE TRIGGER orders_trail_history_update_date_orders AFTER UPDATE OF date_orders ON orders
+WHEN OLD.date_orders IS NOT NEW.date_orders
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id, NEW.project_id,
+            'update', 'date_orders', OLD.date_orders, NEW.date_orders);
+END;
+CREATE TRIGGER orders_trail_history_update_project_id AFTER UPDATE OF project_id ON orders
+WHEN OLD.project_id IS NOT NEW.project_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id, NEW.project_id,
+            'update', 'project_id', OLD.project_id, NEW.project_id);
+END;
+CREATE TRIGGER orders_trail_history_update_order_id AFTER UPDATE OF order_id ON orders
+WHEN OLD.order_id IS NOT NEW.order_id
+BEGIN
+    INSERT INTO trail_history (changed_at, changed_by, tbl, row_key, project_id, action, field, old_value, new_value)
+    VALUES (datetime('now', 'localtime'), (SELECT name FROM trail_writer), 'orders', NEW.order_id, NEW.project_id,
+            'update', 'order_id', OLD.order_id, NEW.order_id);
 END;
 CREATE TRIGGER orders_trail_history_delete AFTER DELETE ON orders
 BEGIN

@@ -164,10 +164,14 @@ QList<Change> changes(const Database &db, const Filter &filter)
     return list;
 }
 
-QStringList users(const Database &db)
+QStringList users(const Database &db, qint64 projectId)
 {
-    QSqlQuery q = db.exec(QStringLiteral(
-        "SELECT DISTINCT changed_by FROM trail_history WHERE changed_by IS NOT NULL ORDER BY changed_by"));
+    // A project's by its index: not a walk over the whole history.
+    QSqlQuery q = db.exec(QStringLiteral("SELECT DISTINCT changed_by FROM trail_history WHERE changed_by IS NOT NULL%1"
+                                         " ORDER BY changed_by")
+                              .arg(projectId != 0 ? QStringLiteral(" AND project_id = :project") : QString()),
+                          projectId != 0 ? QHash<QString, QVariant>{{QStringLiteral("project"), projectId}}
+                                         : QHash<QString, QVariant>{});
     QStringList out;
     while (q.next())
         out << q.value(0).toString();

@@ -49,8 +49,9 @@ struct Filter {
 
 // Newest first. With no project filtered the project's name is read too.
 QList<Change> changes(const Database &db, const Filter &filter);
-// The users the history names, in order.
-QStringList users(const Database &db);
+// The users the history names, in order; of one project and its sales, or
+// (0) of everything.
+QStringList users(const Database &db, qint64 projectId = 0);
 // The tables a filter may name, with their words, in the window's order.
 QList<QPair<QString, QString>> tables();
 
