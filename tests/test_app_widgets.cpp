@@ -306,6 +306,10 @@ private slots:
         QVERIFY(image.frameShape() != QFrame::NoFrame);
         goToProject("Тетрис");
         QVERIFY(!image.hasPicture());
+        // Shown, it reads the picture of a move once control comes back.
+        image.show();
+        goToProject("Касса");
+        QTRY_COMPARE(image.pixmap().size(), QSize(40, 30));
     }
 
     void memoAndTextFollowTheCurrentRow()

@@ -124,6 +124,23 @@ private slots:
         QCOMPARE(dm->sqlStatistic->fieldByName("allCountProject")->asInteger(), 3);
     }
 
+    // The statements kept prepared for the next move (a project's sales, its
+    // picture) give their locks back once read: another program can then
+    // take the file for itself.
+    void keptStatementsHoldNoLockOnceRead()
+    {
+        db->exec("UPDATE projects SET screenshots = x'0102' WHERE tovName = 'Касса'");
+        QVERIFY(dm->checkForChanges());
+        for (int pass = 0; pass < 2; ++pass) {
+            selectProject("Тетрис");
+            selectProject("Касса");
+            QCOMPARE(dm->tblProjectscreenshots->asBytes(), QByteArray("\x01\x02"));
+            QVERIFY(dm->tblOrders->isActive());
+        }
+        db->exec("BEGIN EXCLUSIVE");
+        db->exec("ROLLBACK");
+    }
+
     // A post refused by a lock keeps the pending row with the user's values;
     // the same post succeeds once the lock is gone.
     void aLockedPostKeepsThePendingRow_data()

@@ -609,13 +609,18 @@ QVector<int> Dataset::visibleRows(bool inKeptOrder) const
 // order, which takes one pass instead of a sort.
 void Dataset::putInKeptOrder(QVector<int> &rows) const
 {
-    if (qint64(rows.size()) * 64 < m_order.size()) {
-        std::sort(rows.begin(), rows.end(), [this](int a, int b) { return m_orderPos[a] < m_orderPos[b]; });
+    if (qint64(rows.size()) * 8 < m_order.size()) {
+        // Their places sorted as plain numbers, then turned back into rows.
+        for (int &r : rows)
+            r = m_orderPos[r];
+        std::sort(rows.begin(), rows.end());
+        for (int &place : rows)
+            place = m_order[place];
         return;
     }
-    std::vector<bool> picked(size_t(m_rows.size()), false);
+    std::vector<char> picked(size_t(m_rows.size()), 0);
     for (int r : std::as_const(rows))
-        picked[size_t(r)] = true;
+        picked[size_t(r)] = 1;
     rows.clear();
     for (int r : std::as_const(m_order))
         if (picked[size_t(r)])

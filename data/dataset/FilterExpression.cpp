@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <iterator>
 
 #include <vector>
 
@@ -178,11 +179,7 @@ public:
     {
         if (const QVector<int> *indexed = indexedRows(source)) {
             // The index names every row that holds the value and no other.
-            rows.erase(std::remove_if(rows.begin(), rows.end(),
-                                      [indexed](int r) {
-                                          return !std::binary_search(indexed->begin(), indexed->end(), r);
-                                      }),
-                       rows.end());
+            keepIndexed(*indexed, rows);
             return;
         }
         const FoldedColumn *text = m_useContains && !m_isNull ? source.folded(m_field) : nullptr;
@@ -204,6 +201,23 @@ public:
     }
 
 private:
+    // Rows ascending (the index's own, as candidates) are met in one pass
+    // beside it, not looked up one by one.
+    static void keepIndexed(const QVector<int> &indexed, QVector<int> &rows)
+    {
+        if (!std::is_sorted(rows.cbegin(), rows.cend())) {
+            rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                      [&](int r) { return !std::binary_search(indexed.begin(), indexed.end(), r); }),
+                       rows.end());
+            return;
+        }
+        QVector<int> kept;
+        kept.reserve(std::min(rows.size(), indexed.size()));
+        std::set_intersection(rows.cbegin(), rows.cend(), indexed.cbegin(), indexed.cend(), std::back_inserter(kept));
+        if (kept.size() != rows.size())
+            rows = std::move(kept);
+    }
+
     // The rows, ascending, that an index tells hold the constant; null when
     // no index answers this comparison.
     const QVector<int> *indexedRows(const FilterSource &source) const

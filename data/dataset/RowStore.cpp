@@ -187,6 +187,11 @@ void RowStore::append(const Row &values)
     store(m_size - 1, values);
 }
 
+void RowStore::setValue(int row, int slot, const QVariant &value)
+{
+    column(slot).set(row, value, m_size);
+}
+
 void RowStore::set(int row, const Row &values)
 {
     store(row, values);

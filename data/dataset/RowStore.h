@@ -27,6 +27,10 @@ public:
     Row row(int row, int slotCount) const;
 
     void append(const Row &values);
+    // A new last row filled slot by slot, as a snapshot is read: no Row in
+    // between; slots left unset hold nothing.
+    int appendEmpty() { return m_size++; }
+    void setValue(int row, int slot, const QVariant &value);
     void set(int row, const Row &values);
     void remove(int row);
     void clear();

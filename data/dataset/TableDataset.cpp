@@ -162,15 +162,15 @@ RowStore TableDataset::fetch()
     } else {
         sql += QStringLiteral(" ORDER BY %1").arg(id);
     }
-    QSqlQuery q = database()->exec(sql, params);
     RowStore rows;
-    Row row(fieldCount() + 1);
-    while (q.next()) {
-        for (int i = 0; i < read.size(); ++i)
-            row[read[i]->index()] = snapshotValue(read[i]->type(), q.value(i));
-        row[rowIdSlot()] = q.value(read.size());
-        rows.append(row);
-    }
+    database()->readKept(sql, params, [&](QSqlQuery &q) {
+        while (q.next()) {
+            const int row = rows.appendEmpty();
+            for (int i = 0; i < read.size(); ++i)
+                rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
+            rows.setValue(row, rowIdSlot(), q.value(read.size()));
+        }
+    });
     rows.squeeze();
     return rows;
 }
@@ -345,8 +345,11 @@ void TableDataset::writeDelete(const Row &row)
 
 QVariant TableDataset::loadDeferred(const Row &row, const Field *f) const
 {
-    QSqlQuery q = database()->exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :rowid_").arg(f->name(), m_table, rowId()),
-        {{QStringLiteral("rowid_"), keyOf(row)}});
-    return q.next() ? SqlValues::fromSql(f->type(), q.value(0)) : QVariant();
+    QVariant value;
+    database()->readKept(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = :rowid_").arg(f->name(), m_table, rowId()),
+                         {{QStringLiteral("rowid_"), keyOf(row)}}, [&](QSqlQuery &q) {
+                             if (q.next())
+                                 value = SqlValues::fromSql(f->type(), q.value(0));
+                         });
+    return value;
 }

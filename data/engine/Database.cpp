@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
@@ -125,6 +126,7 @@ void Database::open(const QString &path)
 
 void Database::close()
 {
+    m_kept.clear();
     if (!QSqlDatabase::contains(m_name))
         return;
     {
@@ -174,6 +176,44 @@ QSqlQuery Database::exec(const QString &sql, const QHash<QString, QVariant> &par
     if (!q.exec())
         throw failure(q.lastError());
     return q;
+}
+
+struct Database::Kept
+{
+    QSqlQuery query;
+    QStringList placeholders;
+    bool busy = false;
+};
+
+void Database::readKept(const QString &sql, const QHash<QString, QVariant> &params,
+                        const std::function<void(QSqlQuery &)> &read) const
+{
+    reconnectIfLost(); // a new connection has none of the old statements
+    std::shared_ptr<Kept> kept = m_kept.value(sql);
+    if (kept && kept->busy) { // the same statement read inside its own read
+        QSqlQuery q = exec(sql, params);
+        read(q);
+        return;
+    }
+    if (!kept) {
+        if (m_kept.size() >= 64)
+            m_kept.clear();
+        kept = std::make_shared<Kept>(Kept{prepare(sql), placeholders(sql)});
+        m_kept.insert(sql, kept);
+    }
+    QSqlQuery &q = kept->query;
+    for (const QString &name : std::as_const(kept->placeholders))
+        q.bindValue(QLatin1Char(':') + name, params.value(name));
+    if (!q.exec()) {
+        m_kept.remove(sql);
+        throw failure(q.lastError());
+    }
+    kept->busy = true;
+    const auto done = qScopeGuard([&] {
+        kept->busy = false;
+        q.finish();
+    });
+    read(q);
 }
 
 void Database::setChangeHandler(ChangeHandler handler)

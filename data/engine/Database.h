@@ -45,6 +45,13 @@ public:
     // with the database's text on failure.
     QSqlQuery exec(const QString &sql, const QHash<QString, QVariant> &params = {}) const;
 
+    // For a statement run again and again (a detail's rows on every move of
+    // its master, a picture as it is shown): it stays prepared, as parsing
+    // it anew costs more than running it. The query is finished (its locks
+    // given back) when read returns.
+    void readKept(const QString &sql, const QHash<QString, QVariant> &params,
+                  const std::function<void(QSqlQuery &)> &read) const;
+
     // Runs the statements of a script as written, unprepared (a server
     // prepares no DDL); throws DataError at the first that fails.
     void runScript(const QString &script);
@@ -140,4 +147,6 @@ private:
     mutable bool m_lost = false;
     mutable bool m_renewed = false;
     QHash<QString, std::function<void(const QString &)>> m_channels;
+    struct Kept;
+    mutable QHash<QString, std::shared_ptr<Kept>> m_kept;
 };

@@ -38,6 +38,7 @@ void Database::reconnectIfLost() const
     QSqlDatabase db = connection();
     db.close();
     m_engine->connect(db, m_path);
+    m_kept.clear();
     m_lost = false;
     m_renewed = true;
     for (auto it = m_channels.constBegin(); it != m_channels.constEnd(); ++it)
