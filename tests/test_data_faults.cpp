@@ -124,6 +124,17 @@ private slots:
         QCOMPARE(dm->sqlStatistic->fieldByName("allCountProject")->asInteger(), 3);
     }
 
+    // An earlier version's file gets the list's index on its first open for
+    // writing.
+    void anOlderFileGetsTheListIndex()
+    {
+        db->closeDm();
+        db->exec("DROP INDEX projects_list");
+        dm = db->openDm();
+        QCOMPARE(count("SELECT count(*) FROM sqlite_master WHERE name = 'projects_list'"), 1);
+        QCOMPARE(dm->tblProject->recordCount(), 4);
+    }
+
     // The statements kept prepared for the next move (a project's sales, its
     // picture) give their locks back once read: another program can then
     // take the file for itself.
@@ -247,6 +258,7 @@ private slots:
     void aFileInAReadOnlyFolderOpensReadOnly()
     {
         db->closeDm();
+        db->exec("DROP INDEX projects_list"); // an earlier version's file: read as it is
         QTemporaryDir dir;
         const QString path = dir.filePath("db.mdb");
         QVERIFY(QFile::copy(db->path(), path));

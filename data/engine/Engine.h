@@ -54,6 +54,9 @@ public:
     // statements make, and the statements that drop them all.
     virtual bool holdsExactly(const Database &, const QStringList &, const QString &) const { return false; }
     virtual QStringList dropStatements(const Database &, const QString &) const { return {}; }
+    // Makes the schema's plain (not unique) indexes a catalogue made by an
+    // earlier version lacks; for a catalogue open for writing.
+    virtual void addMissingIndexes(Database &) const {}
 
     // What is damaged in the stored data, read page by page; empty when
     // it is sound, or where the engine keeps its own (the server).

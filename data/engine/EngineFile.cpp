@@ -82,6 +82,23 @@ bool FileEngine::holdsExactly(const Database &db, const QStringList &statements,
     return stored == expected;
 }
 
+void FileEngine::addMissingIndexes(Database &db) const
+{
+    static const QRegularExpression index(QStringLiteral("^CREATE INDEX (\\w+) ON (\\w+)"));
+    QStringList script;
+    for (const QString &s : splitStatements(schemaSql())) {
+        const QRegularExpressionMatch m = index.match(s);
+        if (!m.hasMatch() || !hasTable(db, m.captured(2)))
+            continue;
+        QSqlQuery q = db.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = :name"),
+                              {{QStringLiteral("name"), m.captured(1)}});
+        if (!q.next())
+            script << s;
+    }
+    if (!script.isEmpty())
+        db.transaction([&] { db.runScript(script.join(QStringLiteral(";\n"))); });
+}
+
 QStringList FileEngine::dropStatements(const Database &db, const QString &part) const
 {
     // Triggers before the views they run on, views before the table.

@@ -11,6 +11,7 @@ public:
     QString damage(const Database &db) const override;
     bool holdsExactly(const Database &db, const QStringList &statements, const QString &part) const override;
     QStringList dropStatements(const Database &db, const QString &part) const override;
+    void addMissingIndexes(Database &db) const override;
     QString schemaSql() const override;
     QStringList columns(const Database &db, const QString &table) const override;
     QStringList tables(const Database &db) const override;

@@ -38,6 +38,12 @@ CREATE TABLE projects (
 );
 CREATE UNIQUE INDEX projects_tovName ON projects (tovName);
 CREATE INDEX projects_cat_id ON projects (cat_id);
+-- Every column but the picture, for the list: read through the table, the
+-- columns after a large picture sit past its overflow pages, all of which
+-- would be read for them.
+CREATE INDEX projects_list ON projects (project_id, cat_id, year_id, version_id, tovName, price, description,
+                                        project_begin, project_end, datetime_update, path_repository,
+                                        isExports, isExportsDesc);
 
 CREATE TABLE orders (
     order_id    INTEGER PRIMARY KEY AUTOINCREMENT,

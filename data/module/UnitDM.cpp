@@ -85,6 +85,18 @@ QString todayText()
     return Clock::today().toString(QStringLiteral("dd.MM.yyyy"));
 }
 
+// A catalogue of an earlier version gets the indexes it lacks; busy, or
+// without the right to change it, it works without them.
+void completeIndexes(Database &db)
+{
+    if (db.isReadOnly())
+        return;
+    try {
+        db.engine().addMissingIndexes(db);
+    } catch (const DataError &) {
+    }
+}
+
 } // namespace
 
 TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnection(new Database)
@@ -93,6 +105,7 @@ TDm::TDm(const QString &dbPath, QObject *parent) : QObject(parent), ADOConnectio
     try {
         ADOConnection->open(dbPath);
         checkSchema(*ADOConnection);
+        completeIndexes(*ADOConnection);
         m_salesSummary = SalesSummary::ensure(*ADOConnection);
         m_trail = Trail::ensure(*ADOConnection);
         purgeBin();
