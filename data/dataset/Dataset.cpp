@@ -4,6 +4,7 @@
 #include "data/dataset/RowCaches.h"
 #include "data/dataset/ValueOrder.h"
 
+#include <QtAlgorithms>
 #include <algorithm>
 #include <numeric>
 
@@ -605,26 +606,19 @@ QVector<int> Dataset::visibleRows(bool inKeptOrder) const
     return all;
 }
 
-// A few rows are sorted by their places; many are picked from the kept
-// order, which takes one pass instead of a sort.
+// The rows' places in the kept order marked in a bit set, which is then
+// read from the start: one pass over n/64 words, no sort.
 void Dataset::putInKeptOrder(QVector<int> &rows) const
 {
-    if (qint64(rows.size()) * 8 < m_order.size()) {
-        // Their places sorted as plain numbers, then turned back into rows.
-        for (int &r : rows)
-            r = m_orderPos[r];
-        std::sort(rows.begin(), rows.end());
-        for (int &place : rows)
-            place = m_order[place];
-        return;
+    std::vector<quint64> places((size_t(m_order.size()) + 63) / 64, 0);
+    for (int r : std::as_const(rows)) {
+        const int place = m_orderPos[r];
+        places[size_t(place) >> 6] |= quint64(1) << (place & 63);
     }
-    std::vector<char> picked(size_t(m_rows.size()), 0);
-    for (int r : std::as_const(rows))
-        picked[size_t(r)] = 1;
     rows.clear();
-    for (int r : std::as_const(m_order))
-        if (picked[size_t(r)])
-            rows.append(r);
+    for (size_t word = 0; word < places.size(); ++word)
+        for (quint64 bits = places[word]; bits != 0; bits &= bits - 1)
+            rows.append(m_order[int(word * 64 + qCountTrailingZeroBits(bits))]);
 }
 
 // Lookup values follow another dataset, so their order is never kept.
