@@ -130,6 +130,12 @@ void TestDataLegacy::convertsEveryValueExactly()
     QCOMPARE(scalar(db, "SELECT count(*) FROM trail_history"), 0);
     db.exec("UPDATE projects SET price = 1 WHERE project_id = 1");
     QCOMPARE(scalar(db, "SELECT count(*) FROM trail_history WHERE field = 'price'"), 1);
+    // The bin starts empty and takes the first delete; the list's index
+    // comes back after the load.
+    QCOMPARE(scalar(db, "SELECT count(*) FROM trail_bin"), 0);
+    db.exec("DELETE FROM orders WHERE order_id = 1");
+    QCOMPARE(scalar(db, "SELECT count(*) FROM trail_bin_orders"), 1);
+    QCOMPARE(scalar(db, "SELECT count(*) FROM sqlite_master WHERE name = 'projects_list'"), 1);
 }
 
 void TestDataLegacy::refusedRowsAreListedThenRepaired()
