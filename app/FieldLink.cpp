@@ -2,7 +2,14 @@
 
 #include "data/dataset/Field.h"
 
-FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
+#include <QDialog>
+#include <QEvent>
+#include <QWidget>
+
+FieldLink::FieldLink(QObject *owner) : QObject(owner)
+{
+    owner->installEventFilter(this);
+}
 
 void FieldLink::setDataSource(DataSource *source)
 {
@@ -22,8 +29,34 @@ void FieldLink::rebind()
     m_dataset = m_source ? m_source->dataSet() : nullptr;
     m_field = nullptr;
     if (m_dataset)
-        m_connection = connect(m_dataset, &Dataset::changed, this, &FieldLink::datasetChanged);
+        m_connection = connect(m_dataset, &Dataset::changed, this, &FieldLink::onDatasetChanged);
+    m_stale = false;
     emit bindingChanged();
+}
+
+bool FieldLink::inHiddenDialog() const
+{
+    const auto *widget = qobject_cast<const QWidget *>(parent());
+    const QWidget *window = widget ? widget->window() : nullptr;
+    return window && window != widget && qobject_cast<const QDialog *>(window) && window->isHidden();
+}
+
+void FieldLink::onDatasetChanged(Dataset::Change change)
+{
+    if (inHiddenDialog()) {
+        m_stale = true;
+        return;
+    }
+    emit datasetChanged(change);
+}
+
+bool FieldLink::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && m_stale) {
+        m_stale = false;
+        emit datasetChanged(Dataset::Change::Reset);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 Dataset *FieldLink::dataset() const

@@ -9,6 +9,8 @@
 // The binding of one data-bound widget to one field of a data source. The
 // field is resolved once both the source and the field name are known, in
 // either order; every read is safe while the dataset is closed or empty.
+// A widget of a dialog that is hidden (made at start, shown now and then)
+// is told of the dataset's changes once it is shown, not on every move.
 class FieldLink : public QObject
 {
     Q_OBJECT
@@ -36,14 +38,20 @@ signals:
     // The dataset changed; the widget shows the value again.
     void datasetChanged(Dataset::Change change);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void rebind();
+    void onDatasetChanged(Dataset::Change change);
+    bool inHiddenDialog() const;
 
     QPointer<DataSource> m_source;
     QPointer<Dataset> m_dataset;
     QString m_fieldName;
     mutable Field *m_field = nullptr;
     QMetaObject::Connection m_connection;
+    bool m_stale = false; // a change not shown while in a hidden dialog
 };
 
 // Typed or pasted text as a text field can keep it: without NUL characters

@@ -11,6 +11,7 @@
 #include "support/TestDb.h"
 
 #include <QBuffer>
+#include <QDialog>
 #include <QMainWindow>
 #include <QPainter>
 #include <QPrinter>
@@ -310,6 +311,24 @@ private slots:
         image.show();
         goToProject("Касса");
         QTRY_COMPARE(image.pixmap().size(), QSize(40, 30));
+    }
+
+    // A dialog made once and shown now and then (the project editor) reads
+    // the row it opens on, not every row passed while it was hidden.
+    void aHiddenDialogShowsTheRowItOpensOn()
+    {
+        QDialog dialog;
+        auto *name = new DBEdit(&dialog);
+        name->setDataSource(dm->DsTovar);
+        name->setDataField("tovName");
+        goToProject("Касса");
+        dialog.show();
+        QCOMPARE(name->text(), QString("Касса"));
+        dialog.hide();
+        goToProject("Тетрис");
+        QCOMPARE(name->text(), QString("Касса"));
+        dialog.show();
+        QCOMPARE(name->text(), QString("Тетрис"));
     }
 
     void memoAndTextFollowTheCurrentRow()
