@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 
 class QTableView;
@@ -41,6 +42,30 @@ public:
         if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || index.row() >= m_rows.size())
             return {};
         return m_cell(m_rows[index.row()], index.column());
+    }
+
+protected:
+    // Rows put in before row, in their order.
+    void insertRowsAt(int row, QList<Row> rows)
+    {
+        if (rows.isEmpty())
+            return;
+        beginInsertRows({}, row, row + int(rows.size()) - 1);
+        m_rows.insert(row, rows.size(), Row());
+        std::move(rows.begin(), rows.end(), m_rows.begin() + row);
+        endInsertRows();
+    }
+    // change(row) tells whether it changed the row; the changed ones are repainted.
+    template <typename Fn> void changeRows(Fn change)
+    {
+        int first = -1, last = -1;
+        for (int r = 0; r < m_rows.size(); ++r)
+            if (change(m_rows[r])) {
+                first = first < 0 ? r : first;
+                last = r;
+            }
+        if (first >= 0)
+            emit this->dataChanged(this->index(first, 0), this->index(last, int(m_titles.size()) - 1));
     }
 
 private:

@@ -1,6 +1,6 @@
 // Times the history of changes on a large catalogue, all in one run, so the
 // ratios hold on a loaded machine. Not run by CTest:
-//   QT_QPA_PLATFORM=offscreen build/bench_history [catalogue.mdb]
+//   QT_QPA_PLATFORM=offscreen build/bench_history [catalogue.mdb] [--window-only]
 // The catalogue (by default the one bench_catalogue generates, 100000
 // projects with ten sales each) is copied to a temporary folder first, so it
 // stays as it was. Measured:
@@ -13,10 +13,15 @@
 //    entries of its own and its sales', against the plain project scan and a
 //    bare scan of the same rows;
 //  - the growth of the file by a million recorded changes against the size of
-//    the rows they changed.
+//    the rows they changed;
+//  - the whole history's window on the million, as it read before (every
+//    entry, at its opening and at each other writer's commit) and as it
+//    reads now (the newest page, then only the new entries); with
+//    --window-only no posts and no project's history.
 #include "BenchScan.h"
 #include "BenchTiming.h"
 #include "BenchTrail.h"
+#include "app/ListModel.h"
 #include "data/engine/Database.h"
 #include "data/module/UnitDM.h"
 #include "data/trail/History.h"
@@ -29,6 +34,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -202,7 +208,8 @@ void timeWholeHistory(TDm &dm, const QString &path, const Timing &projects)
     window.bindData();
     const Timing open = timeWindow(window, 0, QString());
     std::printf("\n");
-    printOpened(qPrintable(QStringLiteral("the whole history (\"Сервис\") with %1 entries")
+    printOpened(qPrintable(QStringLiteral("the whole history (\"Сервис\") with %1 entries, its window showing %2")
+                               .arg(scalar(db, QStringLiteral("SELECT COUNT(*) FROM trail_history")))
                                .arg(window.gridHistory->model()->rowCount())),
                 read, open, bare, projects);
     window.hide();
@@ -312,15 +319,32 @@ void timeProjectHistory(TDm &dm, const QString &path, const Timing &projects)
     window.bindData();
     const Timing open = timeWindow(window, Opened, name);
     std::printf("\n");
-    printOpened(qPrintable(QStringLiteral("the history of one project with %1 entries among %2")
-                               .arg(window.gridHistory->model()->rowCount())
-                               .arg(scalar(db, QStringLiteral("SELECT COUNT(*) FROM trail_history")))),
+    printOpened(qPrintable(QStringLiteral("the history of one project with %1 entries among %2, its window showing %3")
+                               .arg(scalar(db, QStringLiteral("SELECT COUNT(*) FROM trail_history WHERE project_id = %1")
+                                                   .arg(Opened)))
+                               .arg(scalar(db, QStringLiteral("SELECT COUNT(*) FROM trail_history")))
+                               .arg(window.gridHistory->model()->rowCount())),
                 read, open, bare, projects);
     window.hide();
 }
 
-// The whole history after the million: read once, and in the window once,
-// with the text filter a user types too.
+// The window as it was before it read by pages: the users and every entry
+// read, the list reset; so it opened, and so it followed each commit.
+void readAsBefore(const Database &db, ListModel<History::Change> &model)
+{
+    History::users(db);
+    model.setRows(History::changes(db, {}));
+    QApplication::processEvents();
+}
+
+// Another writer's commit: a sale's sum changed through a connection of its own.
+void commitAsAnother(Database &other)
+{
+    other.exec(QStringLiteral("UPDATE orders SET summ = summ + 1 WHERE order_id = 1"));
+}
+
+// The whole history after the million: read once, and in the window, as it
+// was and as it is, opened and following another writer's commit.
 void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &projects)
 {
     Database &db = *dm.ADOConnection;
@@ -335,19 +359,66 @@ void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &pro
     History::Filter typed;
     typed.text = QStringLiteral("проект");
     const Timing filtered = timeRuns(1, [&] { History::changes(db, typed); });
+    const Timing users = timeRuns(1, [&] { History::users(db); });
+
+    ListModel<History::Change> before({QStringLiteral("Что")}, [](const History::Change &c, int) { return c.what(); },
+                                      nullptr);
+    std::unique_ptr<QTableView> beforeGrid(listGrid(nullptr, "before", &before));
+    beforeGrid->resize(1000, 400);
+    beforeGrid->show();
+    Database other(QStringLiteral("other"));
+    other.open(path);
+    const Timing openedBefore = timeRuns(3, [&] { readAsBefore(db, before); });
+    const Timing followedBefore = timeRuns(3, [&] { readAsBefore(db, before); }, [&] { commitAsAnother(other); });
+    const int beforeRows = before.rowCount();
+    beforeGrid.reset();
+
     TfrmHistory window;
     window.bindData();
-    const Timing open = timeRuns(1, [&] {
-        window.showFor(0);
-        QApplication::processEvents();
-    });
-    std::printf("\nthe whole history with %d entries, ms (one run):\n",
-                window.gridHistory->model()->rowCount());
+    const Timing opened = timeRuns(
+        5,
+        [&] {
+            window.showFor(0);
+            QApplication::processEvents();
+        },
+        [&] { window.hide(); });
+    const int firstRows = window.gridHistory->model()->rowCount();
+    // What the window does on the data module's word of a commit (its own
+    // datasets' reading, the same before and now, not counted).
+    const Timing followed = timeRuns(
+        5,
+        [&] {
+            Q_EMIT dm.tablesChanged({});
+            QApplication::processEvents();
+        },
+        [&] { commitAsAnother(other); });
+    QAbstractItemModel *model = window.gridHistory->model();
+    const Timing page = timeRuns(5, [&] { model->fetchMore({}); });
+    window.editText->setText(typed.text);
+    const Timing openedTyped = timeRuns(
+        5,
+        [&] {
+            window.showFor(0);
+            QApplication::processEvents();
+        },
+        [&] { window.hide(); });
+    std::printf("\nthe whole history with %d entries, ms (one run; the windows median of 3 before, 5 now):\n",
+                beforeRows);
     std::printf("| read | wall | cpu | wall against the project scan | cpu against it |\n|---|---|---|---|---|\n");
     row("bare scan of the history rows", bare, projects);
     row("History::changes", read, projects);
     row("History::changes with a text", filtered, projects);
-    row("the history window opened", open, projects);
+    row("History::users", users, projects);
+    row("before: the window opened, every entry read", openedBefore, projects);
+    row("before: another writer's commit followed", followedBefore, projects);
+    row(qPrintable(QStringLiteral("now: the window opened, its first %1 entries").arg(firstRows)), opened,
+        projects);
+    row("now: another writer's commit followed", followed, projects);
+    row("now: the next page read as the list scrolls", page, projects);
+    row("now: the window opened with a text", openedTyped, projects);
+    std::printf("now against before: opened wall %.3f cpu %.3f, a commit followed wall %.3f cpu %.3f\n",
+                opened.wall / openedBefore.wall, opened.cpu / openedBefore.cpu, followed.wall / followedBefore.wall,
+                followed.cpu / followedBefore.cpu);
     window.hide();
 }
 
@@ -356,7 +427,8 @@ void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &pro
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
+    const QStringList args = app.arguments().mid(1).filter(QRegularExpression(QStringLiteral("^[^-]")));
+    const QString source = !args.isEmpty() ? args.first()
                                     : QDir::temp().filePath(QStringLiteral("projectsales-bench-100000-v1.mdb"));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("db.mdb"));
@@ -371,12 +443,16 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "the catalogue did not get the history\n");
         return 1;
     }
-    timeStatementPosts(*dm.ADOConnection);
-    timeDatasetPosts(dm);
+    const bool windowOnly = app.arguments().contains(QStringLiteral("--window-only"));
+    if (!windowOnly) {
+        timeStatementPosts(*dm.ADOConnection);
+        timeDatasetPosts(dm);
+    }
     const Timing projects = plainScan(path, projectScanSql());
     timeWholeHistory(dm, path, projects);
     growHistory(*dm.ADOConnection);
-    timeProjectHistory(dm, path, projects);
+    if (!windowOnly)
+        timeProjectHistory(dm, path, projects);
     timeWholeHistoryAfterGrowth(dm, path, projects);
     Dm = nullptr;
     return 0;

@@ -1,6 +1,6 @@
 #include "service/Unit_history.h"
 
-#include "app/ListModel.h"
+#include "service/HistoryModel.h"
 
 #include "data/core/Clock.h"
 #include "data/core/DataError.h"
@@ -13,12 +13,52 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 TfrmHistory *frmHistory = nullptr;
+
+// The users are read once the list is about to be used, not at each opening
+// of the window nor at each commit: naming them walks the whole history.
+class UsersBox : public QComboBox
+{
+public:
+    UsersBox(std::function<void()> read, QWidget *parent) : QComboBox(parent), m_read(std::move(read)) {}
+    void setStale() { m_stale = true; }
+    void showPopup() override
+    {
+        freshen();
+        QComboBox::showPopup();
+    }
+
+protected:
+    // The box takes the focus as the window opens: keys, not the focus, read.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        freshen();
+        QComboBox::keyPressEvent(event);
+    }
+    void wheelEvent(QWheelEvent *event) override
+    {
+        freshen();
+        QComboBox::wheelEvent(event);
+    }
+
+private:
+    void freshen()
+    {
+        if (!m_stale)
+            return;
+        m_stale = false;
+        m_read();
+    }
+
+    std::function<void()> m_read;
+    bool m_stale = true;
+};
 
 namespace {
 
@@ -84,7 +124,8 @@ TfrmHistory::TfrmHistory(QWidget *parent) : ModalWindow(Caption, parent)
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    cmbUser = new QComboBox(this);
+    cmbUser = m_users = new UsersBox([this] { readUsers(); }, this);
+    cmbUser->addItem(QStringLiteral("Все"), QString());
     cmbUser->setObjectName(QStringLiteral("cmbUser"));
     chkPeriod = new QCheckBox(QStringLiteral("&За период с"), this);
     chkPeriod->setObjectName(QStringLiteral("chkPeriod"));
@@ -103,6 +144,7 @@ TfrmHistory::TfrmHistory(QWidget *parent) : ModalWindow(Caption, parent)
                                 QStringLiteral("Действие"), QStringLiteral("Поле"), QStringLiteral("Было"),
                                 QStringLiteral("Стало")},
                                cell, this);
+    m_model->setOnRead([this] { showInfo(); });
     gridHistory = historyGrid(this, m_model);
     btnClose = new QPushButton(QStringLiteral("Закрыть"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -152,8 +194,8 @@ void TfrmHistory::bindData()
                                           QStringLiteral("years"),         QStringLiteral("ide")};
         for (const QString &t : tables.isEmpty() ? recorded : tables)
             if (recorded.contains(t)) {
-                refreshUsers();
-                refreshList();
+                m_users->setStale();
+                followList();
                 return;
             }
     });
@@ -168,14 +210,20 @@ void TfrmHistory::showFor(qint64 projectId, const QString &projectName)
 {
     m_projectId = projectId;
     setWindowTitle(projectId == 0 ? Caption : QStringLiteral("%1: проект «%2»").arg(Caption, projectName));
-    refreshUsers();
+    // A user chosen before may have no entries of this project; a
+    // project's users are read by its index, the whole catalogue's only as
+    // the list opens.
+    if (projectId != 0)
+        readUsers();
+    else
+        m_users->setStale();
     refreshList();
     show();
     raise();
     activateWindow();
 }
 
-void TfrmHistory::refreshUsers()
+void TfrmHistory::readUsers()
 {
     const QSignalBlocker blocker(cmbUser);
     const QString chosen = cmbUser->currentData().toString();
@@ -206,24 +254,44 @@ History::Filter TfrmHistory::filter() const
     return f;
 }
 
+qint64 TfrmHistory::rowsRead() const
+{
+    return m_model->rowsRead();
+}
+
+void TfrmHistory::setPageSize(int rows)
+{
+    m_model->setPageSize(rows);
+}
+
 void TfrmHistory::refreshList()
 {
     m_typing->stop();
-    QList<History::Change> changes;
-    QString info;
-    if (!Dm->hasTrail()) {
-        info = QStringLiteral("Истории изменений в этом каталоге нет: он открыт только для чтения.");
-    } else {
-        try {
-            changes = History::changes(*Dm->ADOConnection, filter());
-            info = changes.isEmpty() ? QStringLiteral("Изменений нет.")
-                                     : QStringLiteral("Изменений: %1.").arg(changes.size());
-        } catch (const DataError &e) {
-            info = e.text().section(QLatin1Char('\n'), 0, 0);
-        }
-    }
-    lblInfo->setText(info);
-    m_model->setRows(std::move(changes));
+    m_model->open(Dm->hasTrail() ? Dm->ADOConnection : nullptr, filter());
+}
+
+// Other writers' entries go on top; rows the user scrolled to stay in view.
+void TfrmHistory::followList()
+{
+    const QPersistentModelIndex top = gridHistory->indexAt(QPoint(0, 0));
+    const bool atTop = !top.isValid() || top.row() == 0;
+    m_model->follow();
+    if (!atTop && top.isValid())
+        gridHistory->scrollTo(top, QAbstractItemView::PositionAtTop);
+}
+
+void TfrmHistory::showInfo()
+{
+    const int shown = m_model->rowCount();
+    if (!Dm->hasTrail())
+        lblInfo->setText(QStringLiteral("Истории изменений в этом каталоге нет: он открыт только для чтения."));
+    else if (!m_model->error().isEmpty())
+        lblInfo->setText(m_model->error());
+    else if (!m_model->allRead())
+        lblInfo->setText(
+            QStringLiteral("Прочитано изменений: %1; более ранние читаются при прокрутке вниз.").arg(shown));
+    else
+        lblInfo->setText(shown == 0 ? QStringLiteral("Изменений нет.") : QStringLiteral("Изменений: %1.").arg(shown));
 }
 
 void TfrmHistory::btnCloseClick(QObject *)

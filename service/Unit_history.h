@@ -13,7 +13,8 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTimer;
-template <typename Row> class ListModel;
+class HistoryModel;
+class UsersBox;
 
 // "История изменений": who changed what and when, newest first; of one
 // project (its sales included) or of the whole catalogue, filtered by user,
@@ -41,15 +42,20 @@ public:
     void btnCloseClick(QObject *sender = nullptr);
 
     const QList<History::Change> &changes() const;
+    // Entries read from the catalogue since the list was last read whole.
+    qint64 rowsRead() const;
+    void setPageSize(int rows);
 
 private:
     void refreshList();
-    void refreshUsers();
+    void followList();
+    void showInfo();
+    void readUsers();
     History::Filter filter() const;
 
     qint64 m_projectId = 0;
-    using HistoryModel = ListModel<History::Change>;
     HistoryModel *m_model;
+    UsersBox *m_users;
     QTimer *m_typing;
 };
 

@@ -9,6 +9,7 @@
 #include "data/engine/Engine.h"
 #include "data/module/UnitDM.h"
 #include "data/trail/History.h"
+#include "data/trail/HistoryReader.h"
 #include "data/trail/RecycleBin.h"
 #include "data/trail/Trail.h"
 #include "support/TestDb.h"
@@ -63,6 +64,14 @@ QStringList described(const QList<History::Change> &changes)
                            c.changedBy}
                    .join(QLatin1Char('/'));
     return out;
+}
+
+QList<qint64> keysOf(const QList<History::Change> &changes)
+{
+    QList<qint64> keys;
+    for (const History::Change &c : changes)
+        keys << c.id;
+    return keys;
 }
 
 // Drops the history's triggers alone, as a catalogue of the week before has it.
@@ -221,6 +230,56 @@ private slots:
             QVERIFY(History::users(conn(), 1).contains(me));
         }
         QVERIFY(History::users(conn(), 2).isEmpty());
+    }
+
+    // The window's reading: pages by keys give every entry once, newest
+    // first, the text matched in the program; then only what other writers
+    // committed since, with the projects renamed, on a server also a
+    // transaction that commits after a later one.
+    void theHistoryIsReadByPagesThenOnlyWhatIsNew()
+    {
+        for (int i = 0; i < 4; ++i)
+            db->exec(QStringLiteral("UPDATE category SET catName = 'Сеть %1' WHERE cat_id = 3").arg(i));
+        db->exec("UPDATE projects SET price = price + 1 WHERE project_id IN (1, 2)");
+        History::Filter text;
+        text.text = QStringLiteral("СЕТЬ");
+        for (const History::Filter &filter : {History::Filter{}, text}) {
+            const QList<History::Change> whole = History::changes(conn(), filter);
+            History::Reader reader(conn(), filter, 3);
+            QList<qint64> keys;
+            while (!reader.atEnd())
+                keys << keysOf(reader.older());
+            QCOMPARE(keys, keysOf(whole));
+            QCOMPARE(reader.rowsRead(), 6);
+        }
+        History::Reader reader(conn(), {}, 4);
+        while (!reader.atEnd())
+            reader.older();
+        db->exec("UPDATE category SET catName = 'Забавы' WHERE cat_id = 2");
+        db->exec("UPDATE projects SET tovName = 'Касса 2' WHERE project_id = 1");
+        History::Reader::News news = reader.newer();
+        QCOMPARE(keysOf(news.changes), keysOf(History::changes(conn(), {}).mid(0, 2)));
+        QCOMPARE(news.changes.first().what(), QStringLiteral("Проект «Касса 2»"));
+        QCOMPARE(news.names, (QHash<qint64, QString>{{1, QStringLiteral("Касса 2")}}));
+        QVERIFY(!news.reread);
+        QCOMPARE(reader.rowsRead(), 6 + 2);
+        QVERIFY(reader.newer().changes.isEmpty());
+        if (!TestDb::onServer())
+            return;
+        Database late(QStringLiteral("late"));
+        late.open(db->path());
+        QVERIFY(late.connection().transaction());
+        late.exec(QStringLiteral("UPDATE category SET \"catName\" = 'Поздно' WHERE cat_id = 1"));
+        db->exec("UPDATE category SET catName = 'Рано' WHERE cat_id = 3");
+        news = reader.newer();
+        QCOMPARE(news.changes.size(), 1);
+        QCOMPARE(news.changes.first().newValue, QStringLiteral("Рано"));
+        QVERIFY(late.connection().commit());
+        news = reader.newer();
+        QCOMPARE(news.changes.size(), 1);
+        QCOMPARE(news.changes.first().newValue, QStringLiteral("Поздно"));
+        QVERIFY(news.changes.first().id < History::changes(conn(), {}).first().id);
+        QVERIFY(reader.newer().changes.isEmpty());
     }
 
     // A catalogue of the week before has the bin but not the history's

@@ -4,11 +4,13 @@
 #include "data/core/Money.h"
 #include "data/module/UnitDM.h"
 #include "data/trail/Trail.h"
+#include "data/trail/History.h"
 #include "service/HistoryCommands.h"
 #include "service/Unit_history.h"
 #include "support/TestDb.h"
 
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -79,9 +81,46 @@ private slots:
         QTRY_COMPARE(window->gridHistory->model()->rowCount(), 2);
         QCOMPARE(shownRows().first(), QStringLiteral("/Категории, код 2/Изменение/Категория/Игры/Игры и забавы"));
         QCOMPARE(window->lblInfo->text(), QStringLiteral("Изменений: 2."));
+        window->cmbUser->showPopup(); // the users are read as the list opens
+        window->cmbUser->hidePopup();
         window->cmbUser->setCurrentIndex(window->cmbUser->findText(me));
         QCOMPARE(window->gridHistory->model()->rowCount(), 0);
         QCOMPARE(window->lblInfo->text(), QStringLiteral("Изменений нет."));
+    }
+
+    // The newest page shows at once and older ones come as the list scrolls
+    // down, each entry read once; another writer's entry then goes on top,
+    // nothing read again, the selection kept on its row.
+    void olderEntriesComeByScrollingAndOthersOnTop()
+    {
+        window->setPageSize(4);
+        showHistory();
+        QCOMPARE(window->gridHistory->model()->rowCount(), 4);
+        QCOMPARE(window->lblInfo->text(),
+                 QStringLiteral("Прочитано изменений: 4; более ранние читаются при прокрутке вниз."));
+        QAbstractItemModel *model = window->gridHistory->model();
+        for (int i = 0; i < 10 && model->canFetchMore({}); ++i) {
+            window->gridHistory->scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!model->canFetchMore({}));
+        QStringList whole;
+        for (const History::Change &c : History::changes(*Dm->ADOConnection, {}))
+            whole << QStringList{c.changedBy, c.what(), c.actionText(), c.fieldText(), c.shown(c.oldValue),
+                                 c.shown(c.newValue)}
+                         .join(QLatin1Char('/'));
+        QCOMPARE(shownRows(), whole);
+        QCOMPARE(window->rowsRead(), whole.size());
+        QCOMPARE(window->lblInfo->text(), QStringLiteral("Изменений: %1.").arg(whole.size()));
+
+        window->gridHistory->selectRow(1);
+        db->exec("UPDATE category SET catName = 'Игры и забавы' WHERE cat_id = 2");
+        Dm->ADOConnection->pollChanges();
+        QTRY_COMPARE(model->rowCount(), whole.size() + 1);
+        QCOMPARE(shownRows().first(), QStringLiteral("/Категории, код 2/Изменение/Категория/Игры/Игры и забавы"));
+        QCOMPARE(shownRows().mid(1), whole);
+        QCOMPARE(window->rowsRead(), whole.size() + 1);
+        QCOMPARE(window->gridHistory->selectionModel()->selectedRows(), QModelIndexList{model->index(2, 0)});
     }
 };
 

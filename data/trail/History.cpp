@@ -60,7 +60,7 @@ bool isDate(const QString &field)
     return false;
 }
 
-QString whereOf(const History::Filter &filter, QHash<QString, QVariant> &params)
+QStringList whereOf(const History::Filter &filter, QHash<QString, QVariant> &params)
 {
     QStringList where;
     const auto add = [&](const char *condition, const char *name, const QVariant &value) {
@@ -77,10 +77,14 @@ QString whereOf(const History::Filter &filter, QHash<QString, QVariant> &params)
         add("h.changed_at < :to", "to", filter.to.addDays(1).toString(Qt::ISODate));
     if (!filter.table.isEmpty())
         add("h.tbl = :table", "table", filter.table);
-    return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    return where;
 }
 
-bool matches(const History::Change &c, const QString &text)
+} // namespace
+
+namespace History {
+
+bool matches(const Change &c, const QString &text)
 {
     if (text.isEmpty())
         return true;
@@ -89,10 +93,6 @@ bool matches(const History::Change &c, const QString &text)
             return true;
     return false;
 }
-
-} // namespace
-
-namespace History {
 
 QString Change::tableText() const
 {
@@ -139,28 +139,42 @@ QString Change::shown(const QString &value) const
     return value;
 }
 
-QList<Change> changes(const Database &db, const Filter &filter)
+QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit)
 {
     QHash<QString, QVariant> params;
     const bool named = filter.projectId == 0;
+    QStringList where = whereOf(filter, params);
+    if (after > 0) {
+        where << QStringLiteral("h.change_id > :after");
+        params.insert(QStringLiteral("after"), after);
+    }
+    if (before > 0) {
+        where << QStringLiteral("h.change_id < :before");
+        params.insert(QStringLiteral("before"), before);
+    }
     // The name as it is now: one look-up by key a row.
     const QString sql = QStringLiteral("SELECT h.change_id, h.changed_at, h.changed_by, h.tbl, h.row_key, h.project_id,"
                                        " h.action, h.field, h.old_value, h.new_value%1 FROM trail_history h%2%3"
-                                       " ORDER BY h.change_id DESC")
+                                       " ORDER BY h.change_id DESC%4")
                             .arg(named ? QStringLiteral(", p.\"tovName\"") : QString(),
                                  named ? QStringLiteral(" LEFT JOIN projects p ON p.project_id = h.project_id")
                                        : QString(),
-                                 whereOf(filter, params));
+                                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")),
+                                 limit > 0 ? QStringLiteral(" LIMIT %1").arg(limit) : QString());
     QSqlQuery q = db.exec(sql, params);
     QList<Change> list;
-    while (q.next()) {
-        Change c{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                 q.value(4).toLongLong(), q.value(5).toLongLong(), q.value(6).toString(), q.value(7).toString(),
-                 q.value(8).toString(), q.value(9).toString(), named ? q.value(10).toString() : QString()};
-        // Matched here: the file's SQL folds the case of Latin letters only.
-        if (matches(c, filter.text))
-            list.append(std::move(c));
-    }
+    while (q.next())
+        list.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                     q.value(4).toLongLong(), q.value(5).toLongLong(), q.value(6).toString(), q.value(7).toString(),
+                     q.value(8).toString(), q.value(9).toString(), named ? q.value(10).toString() : QString()});
+    return list;
+}
+
+QList<Change> changes(const Database &db, const Filter &filter)
+{
+    QList<Change> list = read(db, filter, 0, 0, 0);
+    // Matched here: the file's SQL folds the case of Latin letters only.
+    list.removeIf([&](const Change &c) { return !matches(c, filter.text); });
     return list;
 }
 

@@ -49,6 +49,12 @@ struct Filter {
 
 // Newest first. With no project filtered the project's name is read too.
 QList<Change> changes(const Database &db, const Filter &filter);
+// The same by a range of keys, after < key < before (0: no bound), at most
+// limit entries (0: all), the text not matched: keys ascend in the order
+// entries are made, so pages of them are read through the key's index.
+QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit);
+// Whether the text filter lets the change through.
+bool matches(const Change &c, const QString &text);
 // The users the history names, in order; of one project and its sales, or
 // (0) of everything.
 QStringList users(const Database &db, qint64 projectId = 0);
