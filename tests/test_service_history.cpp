@@ -120,6 +120,7 @@ private slots:
         QCOMPARE(shownRows().first(), QStringLiteral("/Категории, код 2/Изменение/Категория/Игры/Игры и забавы"));
         QCOMPARE(shownRows().mid(1), whole);
         QCOMPARE(window->rowsRead(), whole.size() + 1);
+        QCOMPARE(window->lblInfo->text(), QStringLiteral("Изменений: %1.").arg(whole.size() + 1));
         QCOMPARE(window->gridHistory->selectionModel()->selectedRows(), QModelIndexList{model->index(2, 0)});
     }
 };
