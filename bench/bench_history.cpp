@@ -375,13 +375,16 @@ void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &pro
 
     TfrmHistory window;
     window.bindData();
-    const Timing opened = timeRuns(
-        5,
-        [&] {
-            window.showFor(0);
-            QApplication::processEvents();
-        },
-        [&] { window.hide(); });
+    const auto timeOpening = [&] {
+        return timeRuns(
+            5,
+            [&] {
+                window.showFor(0);
+                QApplication::processEvents();
+            },
+            [&] { window.hide(); });
+    };
+    const Timing opened = timeOpening();
     const int firstRows = window.gridHistory->model()->rowCount();
     // What the window does on the data module's word of a commit (its own
     // datasets' reading, the same before and now, not counted).
@@ -395,13 +398,13 @@ void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &pro
     QAbstractItemModel *model = window.gridHistory->model();
     const Timing page = timeRuns(5, [&] { model->fetchMore({}); });
     window.editText->setText(typed.text);
-    const Timing openedTyped = timeRuns(
-        5,
-        [&] {
-            window.showFor(0);
-            QApplication::processEvents();
-        },
-        [&] { window.hide(); });
+    const Timing openedTyped = timeOpening();
+    window.editText->clear();
+    window.chkPeriod->setChecked(true); // the last month: every entry
+    const Timing openedMonth = timeOpening();
+    window.dtFrom->setDate(window.dtFrom->date().addYears(-1));
+    window.dtTo->setDate(window.dtFrom->date());
+    const Timing openedDay = timeOpening();
     std::printf("\nthe whole history with %d entries, ms (one run; the windows median of 3 before, 5 now):\n",
                 beforeRows);
     std::printf("| read | wall | cpu | wall against the project scan | cpu against it |\n|---|---|---|---|---|\n");
@@ -416,6 +419,8 @@ void timeWholeHistoryAfterGrowth(TDm &dm, const QString &path, const Timing &pro
     row("now: another writer's commit followed", followed, projects);
     row("now: the next page read as the list scrolls", page, projects);
     row("now: the window opened with a text", openedTyped, projects);
+    row("now: the window opened with the last month (all of it)", openedMonth, projects);
+    row("now: the window opened with a day a year before (none)", openedDay, projects);
     std::printf("now against before: opened wall %.3f cpu %.3f, a commit followed wall %.3f cpu %.3f\n",
                 opened.wall / openedBefore.wall, opened.cpu / openedBefore.cpu, followed.wall / followedBefore.wall,
                 followed.cpu / followedBefore.cpu);

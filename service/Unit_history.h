@@ -41,6 +41,7 @@ public:
     void showFor(qint64 projectId, const QString &projectName = QString());
     void btnCloseClick(QObject *sender = nullptr);
 
+    // The entries read so far, as shown.
     const QList<History::Change> &changes() const;
     // Entries read from the catalogue since the list was last read whole.
     qint64 rowsRead() const;

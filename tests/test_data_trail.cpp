@@ -241,9 +241,10 @@ private slots:
         for (int i = 0; i < 4; ++i)
             db->exec(QStringLiteral("UPDATE category SET catName = 'Сеть %1' WHERE cat_id = 3").arg(i));
         db->exec("UPDATE projects SET price = price + 1 WHERE project_id IN (1, 2)");
-        History::Filter text;
+        History::Filter text, today;
         text.text = QStringLiteral("СЕТЬ");
-        for (const History::Filter &filter : {History::Filter{}, text}) {
+        today.from = today.to = QDate::currentDate();
+        for (const History::Filter &filter : {History::Filter{}, text, today}) {
             const QList<History::Change> whole = History::changes(conn(), filter);
             History::Reader reader(conn(), filter, 3);
             QList<qint64> keys;
@@ -252,7 +253,7 @@ private slots:
             QCOMPARE(keys, keysOf(whole));
             QCOMPARE(reader.rowsRead(), 6);
         }
-        History::Reader reader(conn(), {}, 4);
+        History::Reader reader(conn(), today, 4);
         while (!reader.atEnd())
             reader.older();
         db->exec("UPDATE category SET catName = 'Забавы' WHERE cat_id = 2");

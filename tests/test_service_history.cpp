@@ -90,7 +90,7 @@ private slots:
 
     // The newest page shows at once and older ones come as the list scrolls
     // down, each entry read once; another writer's entry then goes on top,
-    // nothing read again, the selection kept on its row.
+    // nothing read again, the selection and the rows in view kept.
     void olderEntriesComeByScrollingAndOthersOnTop()
     {
         window->setPageSize(4);
@@ -122,6 +122,16 @@ private slots:
         QCOMPARE(window->rowsRead(), whole.size() + 1);
         QCOMPARE(window->lblInfo->text(), QStringLiteral("Изменений: %1.").arg(whole.size() + 1));
         QCOMPARE(window->gridHistory->selectionModel()->selectedRows(), QModelIndexList{model->index(2, 0)});
+
+        // Scrolled down, the rows in view stay there.
+        window->resize(window->width(), 250);
+        QCoreApplication::processEvents();
+        window->gridHistory->scrollTo(model->index(5, 0), QAbstractItemView::PositionAtTop);
+        QCOMPARE(window->gridHistory->rowAt(0), 5);
+        db->exec("UPDATE category SET catName = 'Забавы' WHERE cat_id = 2");
+        Dm->ADOConnection->pollChanges();
+        QTRY_COMPARE(model->rowCount(), whole.size() + 2);
+        QCOMPARE(window->gridHistory->rowAt(0), 6);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QSqlQuery>
 #include <QVariant>
+#include <limits>
 
 namespace {
 
@@ -60,7 +61,7 @@ bool isDate(const QString &field)
     return false;
 }
 
-QStringList whereOf(const History::Filter &filter, QHash<QString, QVariant> &params)
+QStringList whereOf(const History::Filter &filter, bool byTime, QHash<QString, QVariant> &params)
 {
     QStringList where;
     const auto add = [&](const char *condition, const char *name, const QVariant &value) {
@@ -71,10 +72,13 @@ QStringList whereOf(const History::Filter &filter, QHash<QString, QVariant> &par
         add("h.project_id = :project", "project", filter.projectId);
     if (!filter.user.isEmpty())
         add("h.changed_by = :user", "user", filter.user);
+    // An expression of the time is not looked up by its index.
     if (filter.from.isValid())
-        add("h.changed_at >= :from", "from", filter.from.toString(Qt::ISODate));
+        add(byTime ? "h.changed_at >= :from" : "h.changed_at || '' >= :from", "from",
+            filter.from.toString(Qt::ISODate));
     if (filter.to.isValid())
-        add("h.changed_at < :to", "to", filter.to.addDays(1).toString(Qt::ISODate));
+        add(byTime ? "h.changed_at < :to" : "h.changed_at || '' < :to", "to",
+            filter.to.addDays(1).toString(Qt::ISODate));
     if (!filter.table.isEmpty())
         add("h.tbl = :table", "table", filter.table);
     return where;
@@ -139,11 +143,11 @@ QString Change::shown(const QString &value) const
     return value;
 }
 
-QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit)
+QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit, bool byTime)
 {
     QHash<QString, QVariant> params;
     const bool named = filter.projectId == 0;
-    QStringList where = whereOf(filter, params);
+    QStringList where = whereOf(filter, byTime, params);
     if (after > 0) {
         where << QStringLiteral("h.change_id > :after");
         params.insert(QStringLiteral("after"), after);
@@ -172,10 +176,29 @@ QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint6
 
 QList<Change> changes(const Database &db, const Filter &filter)
 {
-    QList<Change> list = read(db, filter, 0, 0, 0);
+    QList<Change> list = read(db, filter, 0, 0, 0, true);
     // Matched here: the file's SQL folds the case of Latin letters only.
     list.removeIf([&](const Change &c) { return !matches(c, filter.text); });
     return list;
+}
+
+bool narrowPeriod(const Database &db, const Filter &filter, int entries)
+{
+    if (!filter.from.isValid() && !filter.to.isValid())
+        return false;
+    // The keys at the period's ends, each by one look-up in the time's index.
+    const auto keyAt = [&](const char *sql, const QDate &day, qint64 otherwise) {
+        if (!day.isValid())
+            return otherwise;
+        QSqlQuery q = db.exec(QLatin1String(sql), {{QStringLiteral("d"), day.toString(Qt::ISODate)}});
+        return q.next() ? q.value(0).toLongLong() : -1;
+    };
+    const qint64 first = keyAt("SELECT change_id FROM trail_history WHERE changed_at >= :d ORDER BY changed_at LIMIT 1",
+                               filter.from, 0);
+    const qint64 last =
+        keyAt("SELECT change_id FROM trail_history WHERE changed_at < :d ORDER BY changed_at DESC LIMIT 1",
+              filter.to.isValid() ? filter.to.addDays(1) : QDate(), std::numeric_limits<qint64>::max());
+    return first < 0 || last < 0 || last - first < entries;
 }
 
 QStringList users(const Database &db, qint64 projectId)

@@ -51,8 +51,14 @@ struct Filter {
 QList<Change> changes(const Database &db, const Filter &filter);
 // The same by a range of keys, after < key < before (0: no bound), at most
 // limit entries (0: all), the text not matched: keys ascend in the order
-// entries are made, so pages of them are read through the key's index.
-QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit);
+// entries are made, so pages of them are read through the key's index. A
+// period is looked up by the time's index only byTime: for a narrow one.
+QList<Change> read(const Database &db, const Filter &filter, qint64 after, qint64 before, int limit,
+                   bool byTime);
+// Whether the period of the filter spans fewer than about that many
+// entries, by the keys at its ends (times ascend with keys but for a clock
+// put back): a page of it is then best found through the time's index.
+bool narrowPeriod(const Database &db, const Filter &filter, int entries);
 // Whether the text filter lets the change through.
 bool matches(const Change &c, const QString &text);
 // The users the history names, in order; of one project and its sales, or

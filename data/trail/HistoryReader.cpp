@@ -53,6 +53,7 @@ QList<Change> Reader::older()
 {
     if (!m_started) {
         m_started = true;
+        m_byTime = narrowPeriod(m_db, m_filter, 8 * m_pageSize);
         Mark start = mark();
         m_settled = start.last;
         // Keys a transaction open now holds may be anywhere below: once it
@@ -64,7 +65,7 @@ QList<Change> Reader::older()
     }
     QList<Change> out;
     while (!m_atEnd && out.size() < m_pageSize) {
-        QList<Change> rows = read(m_db, m_filter, 0, m_before, m_pageSize);
+        QList<Change> rows = read(m_db, m_filter, 0, m_before, m_pageSize, m_byTime);
         m_atEnd = rows.size() < m_pageSize;
         if (!rows.isEmpty())
             m_before = rows.last().id;
@@ -83,7 +84,7 @@ Reader::News Reader::newer()
         news.reread = true;
         return news;
     }
-    news.changes = fresh(read(m_db, m_filter, m_settled, 0, 0));
+    news.changes = fresh(read(m_db, m_filter, m_settled, 0, 0, false));
     if (m_filter.projectId == 0)
         news.names = namesAfter(m_settled);
     // A name the text was matched against changed.

@@ -49,8 +49,9 @@ private:
     Filter m_filter;
     int m_pageSize;
     bool m_started = false, m_atEnd = false;
-    qint64 m_before = 0;  // the next page reads keys below it (0: from the top)
-    qint64 m_settled = 0; // every key up to it is committed or never will be
+    bool m_byTime = false; // a narrow period, read through the time's index
+    qint64 m_before = 0;   // the next page reads keys below it (0: from the top)
+    qint64 m_settled = 0;  // every key up to it is committed or never will be
     QList<Mark> m_pending;
     QSet<qint64> m_above; // keys read above m_settled
     qint64 m_newest = 0, m_oldest = 0;
