@@ -9,6 +9,7 @@
 //    with the bin's triggers dropped and with all of the trail's dropped;
 //  - the bin's 10000 entries read as the bin window lists them, and the
 //    window opened, against a plain scan of the same rows.
+#include "BenchCatalogue.h"
 #include "BenchScan.h"
 #include "BenchTiming.h"
 #include "BenchTrail.h"
@@ -108,14 +109,10 @@ void row(const char *what, const Timing &t, const Timing &base)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QDir::temp().filePath(QStringLiteral("projectsales-bench-100000-v1.mdb"));
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("db.mdb"));
-    if (!QFile::exists(source) || !QFile::copy(source, path)) {
-        std::fprintf(stderr, "no catalogue at %s (bench_catalogue makes one)\n", qPrintable(source));
+    const QString path = copyOfCatalogue(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString(), dir);
+    if (path.isEmpty())
         return 1;
-    }
     RecordingSeams seams;
 
     {

@@ -18,6 +18,7 @@
 //    entry, at its opening and at each other writer's commit) and as it
 //    reads now (the newest page, then only the new entries); with
 //    --window-only no posts and no project's history.
+#include "BenchCatalogue.h"
 #include "BenchScan.h"
 #include "BenchTiming.h"
 #include "BenchTrail.h"
@@ -433,14 +434,10 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1).filter(QRegularExpression(QStringLiteral("^[^-]")));
-    const QString source = !args.isEmpty() ? args.first()
-                                    : QDir::temp().filePath(QStringLiteral("projectsales-bench-100000-v1.mdb"));
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("db.mdb"));
-    if (!QFile::exists(source) || !QFile::copy(source, path)) {
-        std::fprintf(stderr, "no catalogue at %s (bench_catalogue makes one)\n", qPrintable(source));
+    const QString path = copyOfCatalogue(args.value(0), dir);
+    if (path.isEmpty())
         return 1;
-    }
     RecordingSeams seams;
     TDm dm(path);
     Dm = &dm;
