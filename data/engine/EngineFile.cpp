@@ -3,6 +3,7 @@
 #include "data/engine/Database.h"
 #include "SchemaSql.h"
 
+#include <QSet>
 #include <QSqlQuery>
 
 QString FileEngine::schemaSql() const
@@ -85,14 +86,14 @@ bool FileEngine::holdsExactly(const Database &db, const QStringList &statements,
 void FileEngine::addMissingIndexes(Database &db) const
 {
     static const QRegularExpression index(QStringLiteral("^CREATE INDEX (\\w+) ON (\\w+)"));
+    QSet<QString> present; // tables and indexes, read once: this runs at every start
+    QSqlQuery q = db.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'index')"));
+    while (q.next())
+        present.insert(q.value(0).toString());
     QStringList script;
     for (const QString &s : splitStatements(schemaSql())) {
         const QRegularExpressionMatch m = index.match(s);
-        if (!m.hasMatch() || !hasTable(db, m.captured(2)))
-            continue;
-        QSqlQuery q = db.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = :name"),
-                              {{QStringLiteral("name"), m.captured(1)}});
-        if (!q.next())
+        if (m.hasMatch() && present.contains(m.captured(2)) && !present.contains(m.captured(1)))
             script << s;
     }
     if (!script.isEmpty())
