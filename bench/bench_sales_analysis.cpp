@@ -123,21 +123,23 @@ int main(int argc, char **argv)
             inRange = w->report().total.count;
     }
 
-    const double target = 0.05;
     std::printf("%d projects, %d sales over ten years, %lld of them in the 12 months (ms, median of 9)\n",
                 projects, sales, inRange);
-    std::printf("%-48s %8s %8s %8s %8s  %s\n", "", "wall", "cpu", "cpu/scan", "/bare", "target 5 %");
-    auto row = [&](const std::string &name, Timing t, bool judged) {
+    std::printf("%-48s %8s %8s %8s %8s  %s\n", "", "wall", "cpu", "cpu/scan", "/bare", "target");
+    // The top list over all categories is held to 3 %, the rest to 5 %.
+    auto row = [&](const std::string &name, Timing t, double target) {
         const double ratio = t.cpu / scan.cpu;
         std::printf("%-48s %8.1f %8.1f %8.3f %8.3f  %s\n", name.c_str(), t.wall, t.cpu, ratio,
-                    t.cpu / bareScan.cpu, !judged ? "" : ratio <= target ? "ok" : "SLOW");
+                    t.cpu / bareScan.cpu,
+                    target == 0 ? "" : qPrintable(QString::asprintf("%g %% %s", target * 100, ratio <= target ? "ok" : "SLOW")));
     };
-    row("projects scan (13 columns; pictures in the file)", scan, false);
-    row("the same scan before the pictures (bare)", bareScan, false);
+    row("projects scan (13 columns; pictures in the file)", scan, 0);
+    row("the same scan before the pictures (bare)", bareScan, 0);
     for (const Case &c : cases) {
-        row(std::string("Show, 12 months, ") + c.name + ", repainted", c.shown, true);
-        row("  of which: periods, totals and chart figures", c.periods, true);
-        row("  of which: the 10 best projects", c.top, true);
+        const bool all = c.comboIndex == 0;
+        row(std::string("Show, 12 months, ") + c.name + ", repainted", c.shown, 0.05);
+        row("  of which: periods, totals and chart figures", c.periods, 0.05);
+        row("  of which: the 10 best projects", c.top, all ? 0.03 : 0.05);
     }
     std::printf("errors shown: %d\n", int(seams.errors.size()));
     destroyWindowSet();

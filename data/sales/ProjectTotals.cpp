@@ -17,7 +17,6 @@ struct Statement {
     ~Statement() { sqlite3_finalize(handle); }
 };
 
-const char *const TotalsType = "ProjectTotals";
 const char *const TotalsFunction = "ps_project_totals";
 
 // What a value holds, as a whole number or none; false for anything else.
@@ -40,15 +39,19 @@ struct Reading {
     bool wholeNumbers = true;
 };
 
+// The reading a statement of this thread is stepping through: a pointer
+// bound as an argument would be looked up again on every sale.
+thread_local Reading *current = nullptr;
+
 // Each sale handed to the totals inside the statement: a result row per
 // sale costs SQLite more than the index read itself.
 void addSale(sqlite3_context *, int, sqlite3_value **values)
 {
-    auto *reading = static_cast<Reading *>(sqlite3_value_pointer(values[0], TotalsType));
+    Reading *reading = current;
     std::optional<qint64> project, sum;
     if (!reading || !reading->wholeNumbers)
         return;
-    if (wholeNumber(values[1], project) && wholeNumber(values[2], sum))
+    if (wholeNumber(values[0], project) && wholeNumber(values[1], sum))
         reading->totals.add(project, sum);
     else
         reading->wholeNumbers = false;
@@ -69,14 +72,14 @@ std::optional<ProjectTotals> ProjectTotals::read(const Database &db, const QStri
     Statement s;
     const auto prepare = [&] {
         return sqlite3_prepare_v2(file,
-                                  "SELECT ps_project_totals(?3, project_id, summ) FROM orders"
+                                  "SELECT ps_project_totals(project_id, summ) FROM orders"
                                   " WHERE date_orders >= ?1 AND date_orders < ?2",
                                   -1, &s.handle, nullptr) == SQLITE_OK;
     };
     // Defined once per connection: defining it again would make SQLite
     // prepare every other statement of the connection anew.
     if (!prepare()) {
-        sqlite3_create_function_v2(file, TotalsFunction, 3, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, nullptr,
+        sqlite3_create_function_v2(file, TotalsFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, nullptr,
                                    addSale, noResult, nullptr);
         if (!prepare())
             return std::nullopt;
@@ -85,10 +88,11 @@ std::optional<ProjectTotals> ProjectTotals::read(const Database &db, const QStri
     Reading reading;
     sqlite3_bind_text(s.handle, 1, first.constData(), int(first.size()), SQLITE_STATIC);
     sqlite3_bind_text(s.handle, 2, after.constData(), int(after.size()), SQLITE_STATIC);
-    sqlite3_bind_pointer(s.handle, 3, &reading, TotalsType, nullptr);
+    current = &reading;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(s.handle)) == SQLITE_ROW) {
     }
+    current = nullptr;
     // A failure, or a value that is no whole number, is the database's to
     // report or total, through its own grouping.
     if (rc != SQLITE_DONE || !reading.wholeNumbers)
@@ -118,6 +122,7 @@ void ProjectTotals::add(std::optional<qint64> projectId, std::optional<qint64> s
 
 // Only the n best are kept while the totals are looked through: most
 // projects of a long range have a sale, and sorting them all costs more.
+// A dense key below the worst kept is passed over without a call.
 std::vector<ProjectTotals::Total> ProjectTotals::largest(int n) const
 {
     const auto key = [](const Total &t) { return t.projectId.value_or(std::numeric_limits<qint64>::min()); };
@@ -141,10 +146,14 @@ std::vector<ProjectTotals::Total> ProjectTotals::largest(int n) const
         std::push_heap(best.begin(), best.end(), before);
     };
     offer(std::nullopt, m_none);
-    for (size_t id = 0; id < m_byId.size(); ++id)
-        offer(qint64(id), m_byId[id]);
     for (auto it = m_other.constBegin(); it != m_other.constEnd(); ++it)
         offer(it.key(), *it);
+    const Counted *const byId = m_byId.data();
+    for (size_t id = 0, end = m_byId.size(); id < end; ++id) {
+        if (byId[id].count == 0 || (best.size() == kept && byId[id].sum < best.front().sum))
+            continue;
+        offer(qint64(id), byId[id]);
+    }
     std::sort_heap(best.begin(), best.end(), before);
     return best;
 }
