@@ -20,12 +20,15 @@ class IndicatorHeader : public QHeaderView
 public:
     explicit IndicatorHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {}
     QSize sizeHint() const override { return {IndicatorWidth, defaultSectionSize()}; }
+    using QHeaderView::updateSection;
 };
 } // namespace
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(this))
 {
-    setVerticalHeader(new IndicatorHeader(this));
+    auto *indicator = new IndicatorHeader(this);
+    setVerticalHeader(indicator);
+    connect(m_model, &DatasetModel::markerMoved, indicator, &IndicatorHeader::updateSection);
     setModel(m_model);
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);

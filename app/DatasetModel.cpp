@@ -76,7 +76,7 @@ void DatasetModel::moveMarker()
     m_markedRow = m_dataset && m_dataset->isActive() ? m_dataset->recNo() - 1 : -1;
     for (int row : {previous, m_markedRow})
         if (row >= 0 && row < rowCount())
-            emit headerDataChanged(Qt::Vertical, row, row);
+            emit markerMoved(row);
 }
 
 int DatasetModel::rowCount(const QModelIndex &parent) const

@@ -34,6 +34,11 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+signals:
+    // The indicator left or reached the row. Not headerDataChanged: every
+    // view of the model would lay out all its rows and headers anew for it.
+    void markerMoved(int row);
+
 private:
     void bind();
     void resolveFields();

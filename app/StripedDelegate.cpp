@@ -5,7 +5,7 @@
 void StripedDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
 {
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    gridDrawStriped(painter, opt, index, index.row() + 1);
+    // The option as the view gives it: gridDrawStriped asks the model for
+    // what it needs, and initStyleOption would ask for the text once more.
+    gridDrawStriped(painter, option, index, index.row() + 1);
 }

@@ -257,6 +257,29 @@ private slots:
         dm->tblCategory->cancel();
         QCOMPARE(model->headerData(1, Qt::Vertical).toString(), QString("▶"));
         QVERIFY(grid->verticalHeader()->width() < 20);
+
+        // A move repaints the rows it leaves and reaches, not the whole grid
+        // and its indicators: on a switch of category that was most of the time.
+        struct Painted : QObject {
+            QRegion region;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent *>(e)->region();
+                return false;
+            }
+        } rows, marks;
+        QApplication::processEvents(); // what the append and cancel left to lay out
+        grid->viewport()->installEventFilter(&rows);
+        grid->verticalHeader()->viewport()->installEventFilter(&marks);
+        dm->tblCategory->setRecNo(3);
+        QCOMPARE(model->headerData(2, Qt::Vertical).toString(), QString("▶"));
+        grid->repaint();
+        const int rowHeight = grid->rowHeight(0);
+        const QRect moved(0, grid->rowViewportPosition(1), grid->viewport()->width(), 2 * rowHeight);
+        QVERIFY(moved.height() < grid->viewport()->height() / 2);
+        QVERIFY(!rows.region.isEmpty() && moved.contains(rows.region.boundingRect()));
+        QVERIFY(!marks.region.isEmpty() && marks.region.boundingRect().height() <= 2 * rowHeight);
     }
 
     void columnsTitlesAlignmentAndWidths()
