@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QHash>
 #include <QPointer>
+#include <QStaticText>
 #include <QStyleOptionViewItem>
 #include <QUrl>
 
@@ -26,6 +28,45 @@ void drawCheck(QPainter *painter, const QStyleOptionViewItem &option, Qt::CheckS
     check.rect = QRect(0, 0, side, side);
     check.rect.moveCenter(option.rect.center());
     style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, option.widget);
+}
+
+// Cell texts laid out once and drawn again while they stay about: a grid's
+// lookups, years, prices and comments repeat from row to row and from one
+// category to the next, and laying text out is most of painting a cell.
+class ShapedTexts
+{
+public:
+    const QStaticText &of(const QString &text, const QFont &font)
+    {
+        if (font != m_font || m_texts.size() >= Kept) {
+            m_texts.clear();
+            m_font = font;
+        }
+        auto it = m_texts.find(text);
+        if (it == m_texts.end()) {
+            QStaticText shaped(text);
+            shaped.setTextFormat(Qt::PlainText);
+            shaped.prepare(QTransform(), font);
+            it = m_texts.insert(text, shaped);
+        }
+        return *it;
+    }
+
+private:
+    static constexpr int Kept = 2048;
+    QFont m_font;
+    QHash<QString, QStaticText> m_texts;
+};
+
+// Where a text of this size sits in the cell, as drawText would put it.
+QPointF placed(const QRect &area, const QSizeF &size, Qt::Alignment alignment)
+{
+    qreal x = area.left();
+    if (alignment & Qt::AlignRight)
+        x = area.right() + 1 - size.width();
+    else if (alignment & Qt::AlignHCenter)
+        x = area.left() + (area.width() - size.width()) / 2;
+    return {x, area.top() + (area.height() - size.height()) / 2};
 }
 
 } // namespace
@@ -55,8 +96,9 @@ void gridDrawStriped(QPainter *painter, const QStyleOptionViewItem &option,
         painter->setPen(text);
         painter->setClipRect(option.rect);
         const QRect area = option.rect.adjusted(CellMargin, CellMargin, -CellMargin, -CellMargin);
-        painter->drawText(area, int((alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter),
-                          index.data(Qt::DisplayRole).toString());
+        static ShapedTexts shaped; // painting is the GUI thread's alone
+        const QStaticText &cell = shaped.of(index.data(Qt::DisplayRole).toString(), option.font);
+        painter->drawStaticText(placed(area, cell.size(), alignment), cell);
     }
     painter->restore();
 }
