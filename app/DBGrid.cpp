@@ -1,6 +1,7 @@
 #include "app/DBGrid.h"
 
 #include "app/DatasetModel.h"
+#include "app/GridHeaders.h"
 #include "app/StripedDelegate.h"
 #include "data/dataset/Field.h"
 
@@ -11,25 +12,19 @@
 namespace {
 constexpr int IndicatorWidth = 14;
 constexpr int CellPadding = 4;
-
-// The row indicator column is as wide as it is told. Qt would otherwise
-// measure the text of up to 200 rows after every change of the rows, only
-// for the fixed width to win.
-class IndicatorHeader : public QHeaderView
-{
-public:
-    explicit IndicatorHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {}
-    QSize sizeHint() const override { return {IndicatorWidth, defaultSectionSize()}; }
-    using QHeaderView::updateSection;
-};
 } // namespace
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_model(new DatasetModel(this))
 {
-    auto *indicator = new IndicatorHeader(this);
+    auto *indicator = new IndicatorHeader(IndicatorWidth, this);
     setVerticalHeader(indicator);
+    setHorizontalHeader(new TitleHeader(this));
     connect(m_model, &DatasetModel::markerMoved, indicator, &IndicatorHeader::updateSection);
     setModel(m_model);
+    // The titles stay over a reset of the rows alone: Qt would lay them out
+    // and repaint them at every filter, search or move of a master.
+    disconnect(m_model, &QAbstractItemModel::modelReset, horizontalHeader(), nullptr);
+    connect(m_model, &DatasetModel::columnsChanged, horizontalHeader(), &QHeaderView::reset);
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);

@@ -37,6 +37,7 @@ void DatasetModel::bind()
         m_connection = connect(m_dataset, &Dataset::changed, this, &DatasetModel::datasetChanged);
     m_markedRow = m_dataset && m_dataset->isActive() ? m_dataset->recNo() - 1 : -1;
     endResetModel();
+    emit columnsChanged();
 }
 
 // A query dataset learns the fields it was not told about when it opens.

@@ -38,6 +38,9 @@ signals:
     // The indicator left or reached the row. Not headerDataChanged: every
     // view of the model would lay out all its rows and headers anew for it.
     void markerMoved(int row);
+    // The columns or their fields may differ: after a reset by binding, not
+    // after one of the rows alone.
+    void columnsChanged();
 
 private:
     void bind();

@@ -94,11 +94,13 @@ void gridDrawStriped(QPainter *painter, const QStyleOptionViewItem &option,
             ? Qt::Alignment(align.toInt()) : option.displayAlignment;
         painter->setFont(option.font);
         painter->setPen(text);
-        painter->setClipRect(option.rect);
         const QRect area = option.rect.adjusted(CellMargin, CellMargin, -CellMargin, -CellMargin);
         static ShapedTexts shaped; // painting is the GUI thread's alone
         const QStaticText &cell = shaped.of(index.data(Qt::DisplayRole).toString(), option.font);
-        painter->drawStaticText(placed(area, cell.size(), alignment), cell);
+        const QPointF at = placed(area, cell.size(), alignment);
+        if (!QRectF(option.rect).contains(QRectF(at, cell.size())))
+            painter->setClipRect(option.rect); // only a text too long for its cell needs it
+        painter->drawStaticText(at, cell);
     }
     painter->restore();
 }

@@ -268,7 +268,7 @@ private slots:
                     region += static_cast<QPaintEvent *>(e)->region();
                 return false;
             }
-        } rows, marks;
+        } rows, marks, titles;
         QApplication::processEvents(); // what the append and cancel left to lay out
         grid->viewport()->installEventFilter(&rows);
         grid->verticalHeader()->viewport()->installEventFilter(&marks);
@@ -280,6 +280,21 @@ private slots:
         QVERIFY(moved.height() < grid->viewport()->height() / 2);
         QVERIFY(!rows.region.isEmpty() && moved.contains(rows.region.boundingRect()));
         QVERIFY(!marks.region.isEmpty() && marks.region.boundingRect().height() <= 2 * rowHeight);
+
+        // Other columns are titled anew; other rows leave the titles as they
+        // are but for the current column's.
+        grid->setColumns({{"cat_id", "Код", Qt::AlignLeft, 40}, {"catName", "Категория", Qt::AlignLeft, 150}});
+        QCOMPARE(grid->horizontalHeader()->count(), 2);
+        QCOMPARE(grid->horizontalHeader()->sectionSize(1), 150);
+        QApplication::processEvents(); // the new columns laid out and drawn
+        grid->horizontalHeader()->viewport()->installEventFilter(&titles);
+        dm->tblCategory->setFilter(QStringLiteral("cat_id > 1"));
+        dm->tblCategory->setFiltered(true);
+        grid->repaint();
+        QCOMPARE(model->rowCount(), dm->tblCategory->recordCount());
+        const QRect other(grid->horizontalHeader()->sectionViewportPosition(1), 0, 150, 10);
+        QVERIFY(!titles.region.intersects(other));
+        dm->tblCategory->setFiltered(false);
     }
 
     void columnsTitlesAlignmentAndWidths()

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QHash>
+#include <QHeaderView>
+#include <QPixmap>
+
+// A grid's column titles. They are never highlighted, so a new selection
+// repaints none of them (Qt would repaint every title a selected row spans).
+class TitleHeader : public QHeaderView
+{
+public:
+    explicit TitleHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) { setSectionsClickable(true); }
+
+protected:
+    QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
+};
+
+// A grid's row indicator: as wide as it is told (Qt would otherwise measure
+// the text of up to 200 rows after every change of the rows, only for the
+// fixed width to win), and its empty sections drawn from one picture of
+// each look, since every reset of the rows repaints all of them.
+class IndicatorHeader : public QHeaderView
+{
+public:
+    IndicatorHeader(int width, QWidget *parent);
+    QSize sizeHint() const override;
+    using QHeaderView::updateSection;
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+    // The mark shows the current row, not the selection (see updateSection).
+    QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
+
+private:
+    struct Look {
+        QSize size;
+        int state, position, selectedPosition;
+        qint64 palette;
+        qreal ratio;
+        bool operator==(const Look &o) const
+        {
+            return size == o.size && state == o.state && position == o.position
+                && selectedPosition == o.selectedPosition && palette == o.palette && ratio == o.ratio;
+        }
+        friend size_t qHash(const Look &l, size_t seed = 0)
+        {
+            return qHashMulti(seed, l.size.width(), l.size.height(), l.state, l.position, l.palette);
+        }
+    };
+    int m_width;
+    mutable QHash<Look, QPixmap> m_empty;
+};
