@@ -2,6 +2,7 @@
 
 #include "main/Unit_tr.h"
 
+#include "app/CachedGroupBox.h"
 #include "app/DBControls.h"
 #include "app/DBGrid.h"
 #include "app/NamedControls.h"
@@ -28,7 +29,7 @@ const int RightFramesLeft = 994;
 
 QGroupBox *frame(const char *name, const QString &title, QWidget *parent)
 {
-    auto *box = new QGroupBox(title, parent);
+    auto *box = new CachedGroupBox(title, parent);
     box->setObjectName(QLatin1String(name));
     return box;
 }

@@ -1,6 +1,7 @@
 // The data-bound widgets, the modal editing dialog, the message boxes and the
 // application's last-resort error box.
 #include "program/Application.h"
+#include "app/CachedGroupBox.h"
 #include "app/DBControls.h"
 #include "app/EditDialog.h"
 #include "app/Messages.h"
@@ -73,6 +74,37 @@ private slots:
     }
 
     // --- DBEdit ---------------------------------------------------------------
+
+    // A frame painted from its picture looks as the style draws it, and a new
+    // title or size is drawn anew, not taken from the old picture.
+    void aCachedFrameLooksAsTheStyleDrawsIt()
+    {
+        QWidget window;
+        window.resize(400, 300);
+        auto *cached = new CachedGroupBox(QStringLiteral("Текущий проект"), &window);
+        auto *plain = new QGroupBox(QStringLiteral("Текущий проект"), &window);
+        cached->setGeometry(0, 0, 200, 120);
+        plain->setGeometry(200, 0, 200, 120);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto alike = [&] {
+            const QImage a = cached->grab().toImage(), b = plain->grab().toImage();
+            if (a.size() != b.size())
+                return false;
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < a.width(); ++x)
+                    if (qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 2) // rounding of the blend
+                        return false;
+            return true;
+        };
+        QVERIFY(alike());
+        for (QGroupBox *box : {(QGroupBox *)cached, plain})
+            box->setTitle(QStringLiteral("Продажи"));
+        QVERIFY(alike());
+        for (QGroupBox *box : {(QGroupBox *)cached, plain})
+            box->resize(150, 200);
+        QVERIFY(alike());
+    }
 
     void editTakesMaskAndLengthFromTheField()
     {
