@@ -15,24 +15,24 @@ void IndicatorHeader::paintSection(QPainter *painter, const QRect &rect, int log
     QStyleOptionHeader option;
     initStyleOption(&option);
     initStyleOptionForIndex(&option, logicalIndex);
-    if (!option.text.isEmpty() || !option.icon.isNull() || rect.isEmpty()) {
+    if (!option.icon.isNull() || rect.isEmpty()) {
         QHeaderView::paintSection(painter, rect, logicalIndex);
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    const Look key{rect.size(), int(option.state), int(option.position), int(option.selectedPosition),
+    const Look key{rect.size(), option.text, int(option.state), int(option.position), int(option.selectedPosition),
                    palette().cacheKey(), ratio};
-    auto it = m_empty.find(key);
-    if (it == m_empty.end()) {
-        if (m_empty.size() > 64)
-            m_empty.clear();
+    auto it = m_looks.find(key);
+    if (it == m_looks.end()) {
+        if (m_looks.size() > 64)
+            m_looks.clear();
         QPixmap picture(rect.size() * ratio);
         picture.setDevicePixelRatio(ratio);
         picture.fill(Qt::transparent);
         QPainter on(&picture);
         QHeaderView::paintSection(&on, QRect(QPoint(0, 0), rect.size()), logicalIndex);
         on.end();
-        it = m_empty.insert(key, picture);
+        it = m_looks.insert(key, picture);
     }
     painter->drawPixmap(rect.topLeft(), *it);
 }

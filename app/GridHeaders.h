@@ -17,8 +17,8 @@ protected:
 
 // A grid's row indicator: as wide as it is told (Qt would otherwise measure
 // the text of up to 200 rows after every change of the rows, only for the
-// fixed width to win), and its empty sections drawn from one picture of
-// each look, since every reset of the rows repaints all of them.
+// fixed width to win), and its sections (empty or marked) drawn from one
+// picture of each look, since every reset of the rows repaints all of them.
 class IndicatorHeader : public QHeaderView
 {
 public:
@@ -34,19 +34,20 @@ protected:
 private:
     struct Look {
         QSize size;
+        QString text;
         int state, position, selectedPosition;
         qint64 palette;
         qreal ratio;
         bool operator==(const Look &o) const
         {
-            return size == o.size && state == o.state && position == o.position
+            return size == o.size && text == o.text && state == o.state && position == o.position
                 && selectedPosition == o.selectedPosition && palette == o.palette && ratio == o.ratio;
         }
         friend size_t qHash(const Look &l, size_t seed = 0)
         {
-            return qHashMulti(seed, l.size.width(), l.size.height(), l.state, l.position, l.palette);
+            return qHashMulti(seed, l.size.width(), l.size.height(), l.text, l.state, l.position, l.palette);
         }
     };
     int m_width;
-    mutable QHash<Look, QPixmap> m_empty;
+    mutable QHash<Look, QPixmap> m_looks;
 };

@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/Seams.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <QHash>
@@ -69,6 +70,15 @@ QPointF placed(const QRect &area, const QSizeF &size, Qt::Alignment alignment)
     return {x, area.top() + (area.height() - size.height()) / 2};
 }
 
+// The view's viewport filled the cell with this colour already.
+bool filledAlready(const QPainter *painter, const QStyleOptionViewItem &option, const QColor &background)
+{
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    const QWidget *viewport = view ? view->viewport() : nullptr;
+    return viewport && painter->device() == viewport && viewport->autoFillBackground()
+        && viewport->palette().color(viewport->backgroundRole()) == background;
+}
+
 } // namespace
 
 void gridDrawStriped(QPainter *painter, const QStyleOptionViewItem &option,
@@ -84,7 +94,8 @@ void gridDrawStriped(QPainter *painter, const QStyleOptionViewItem &option,
     }
 
     painter->save();
-    painter->fillRect(option.rect, background);
+    if (!filledAlready(painter, option, background))
+        painter->fillRect(option.rect, background);
     const QVariant check = index.data(Qt::CheckStateRole);
     if (check.isValid()) {
         drawCheck(painter, option, check.value<Qt::CheckState>());
