@@ -4,6 +4,10 @@
 #include <QPainter>
 #include <QStyleOptionGroupBox>
 
+namespace {
+constexpr qint64 LargestPicture = 512 * 512; // pixels: 1 MB
+} // namespace
+
 QString CachedGroupBox::lookOf(const QStyleOptionGroupBox &option) const
 {
     return QStringLiteral("%1x%2@%3/%4/%5/%6/%7/%8/%9")
@@ -15,6 +19,11 @@ QString CachedGroupBox::lookOf(const QStyleOptionGroupBox &option) const
 
 void CachedGroupBox::paintEvent(QPaintEvent *event)
 {
+    // A frame round half the window would hold megabytes for little gain.
+    if (qint64(width()) * height() > LargestPicture) {
+        QGroupBox::paintEvent(event);
+        return;
+    }
     QStyleOptionGroupBox option;
     initStyleOption(&option);
     const QString look = lookOf(option);

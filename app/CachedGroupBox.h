@@ -5,7 +5,8 @@
 
 // A group box drawn once into a picture and painted from it: the window
 // repaints the frames beneath every text that changes inside them, and the
-// style lays out and draws the whole frame and title each time.
+// style lays out and draws the whole frame and title each time. A large
+// frame is drawn by the style as before.
 class CachedGroupBox : public QGroupBox
 {
 public:

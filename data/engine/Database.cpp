@@ -114,10 +114,10 @@ void Database::open(const QString &path)
     }
     try {
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-        // 8 MB of pages kept between reads: a year's sales by date fit in
+        // 4 MB of pages kept between reads: a year's sales by date fit in
         // it, and the project list now comes from its own index rather than
         // past every picture's pages.
-        exec(QStringLiteral("PRAGMA cache_size = -8192"));
+        exec(QStringLiteral("PRAGMA cache_size = -4096"));
     } catch (const DataError &e) {
         db = QSqlDatabase();
         close();
