@@ -511,6 +511,35 @@ private slots:
         QCOMPARE(db->scalar("SELECT screenshots FROM projects WHERE project_id = 2").toByteArray(), QByteArray("BMnew"));
     }
 
+    // Texts that a server quotes in a whole row's text (quotes, backslashes,
+    // commas, brackets, spaces, line ends), an empty text beside a NULL,
+    // and numbers plain and past 18 digits read back as they are stored.
+    void everyValueReadsBackAsStored()
+    {
+        const QString name = QStringLiteral("a, \"b\" (c) \\d\\\\ \"\"");
+        const QString description = QStringLiteral(" строка\nи\tещё\r\"\" ,) ");
+        db->exec("UPDATE projects SET tovName = ?, description = ?, path_repository = ?, project_end = NULL,"
+                 " price = ?, project_begin = ? WHERE project_id = 2",
+                 {name, description, QString(""), -9223372036854775807LL, QStringLiteral("2012-02-29")});
+        db->exec("UPDATE projects SET price = -1234, description = '\"' WHERE project_id = 3");
+        db->exec("UPDATE projects SET path_repository = NULL WHERE project_id <> 2"); // the column's only text
+        db->closeDm();
+        dm = db->openDm();
+        const auto value = [this](int id, const char *field) {
+            return dm->tblProject->locate("project_id", id) ? dm->tblProject->fieldByName(field)->value() : QVariant();
+        };
+        QCOMPARE(value(2, "tovName"), QVariant(name));
+        QCOMPARE(value(2, "description"), QVariant(description));
+        QVERIFY(!value(2, "path_repository").toString().isNull());
+        QCOMPARE(value(2, "path_repository"), QVariant(QString("")));
+        QVERIFY(!value(2, "project_end").isValid());
+        QCOMPARE(value(2, "price"), QVariant(-9223372036854775807LL));
+        QCOMPARE(value(2, "project_begin"), QVariant(QDate(2012, 2, 29)));
+        QCOMPARE(value(3, "price"), QVariant(-1234LL));
+        QCOMPARE(value(3, "description"), QVariant(QStringLiteral("\"")));
+        QCOMPARE(value(3, "project_id"), QVariant(3));
+    }
+
     void aReadOnlyFileCanNotBeModified()
     {
         RUN_AS_NOBODY_WHEN_ROOT();

@@ -51,14 +51,33 @@ QStringView RowStore::Column::text(int row) const
     return QStringView(m_text).mid(qsizetype(bits >> 32), qsizetype(quint32(bits)));
 }
 
-void RowStore::Column::set(int row, const QVariant &v, int rows)
+void RowStore::Column::grow(int rows)
 {
-    if (m_kind.empty() && !v.isValid())
-        return;
     while (m_kind.size() < size_t(rows)) {
         m_kind.push_back(Invalid);
         m_bits.push_back(0);
     }
+}
+
+void RowStore::Column::setText(int row, QStringView text, int rows)
+{
+    grow(rows);
+    m_kind[size_t(row)] = text.isNull() ? NullText : Text;
+    m_bits[size_t(row)] = textBits(m_text.size(), text.size());
+    if (m_text.isNull() && !text.isNull())
+        m_text.reserve(text.size() + 1); // an empty text is not read back null
+    m_text += text;
+}
+
+void RowStore::Column::set(int row, const QVariant &v, int rows)
+{
+    if (m_kind.empty() && !v.isValid())
+        return;
+    if (v.typeId() == QMetaType::QString) {
+        setText(row, *static_cast<const QString *>(v.constData()), rows);
+        return;
+    }
+    grow(rows);
     Kind k = Other;
     qint64 bits = 0;
     const void *data = v.constData();
@@ -86,13 +105,6 @@ void RowStore::Column::set(int row, const QVariant &v, int rows)
         k = Date;
         bits = static_cast<const QDate *>(data)->toJulianDay();
         break;
-    case QMetaType::QString: {
-        const QString &s = *static_cast<const QString *>(v.constData());
-        k = s.isNull() ? NullText : Text;
-        bits = textBits(m_text.size(), s.size());
-        m_text += s;
-        break;
-    }
     default:
         bits = qint64(m_other.size());
         m_other.push_back(v);
@@ -190,6 +202,11 @@ void RowStore::append(const Row &values)
 void RowStore::setValue(int row, int slot, const QVariant &value)
 {
     column(slot).set(row, value, m_size);
+}
+
+void RowStore::setText(int row, int slot, QStringView text)
+{
+    column(slot).setText(row, text, m_size);
 }
 
 void RowStore::set(int row, const Row &values)

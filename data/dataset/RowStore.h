@@ -31,6 +31,8 @@ public:
     // between; slots left unset hold nothing.
     int appendEmpty() { return m_size++; }
     void setValue(int row, int slot, const QVariant &value);
+    // The same as a QString value, without making one.
+    void setText(int row, int slot, QStringView text);
     void set(int row, const Row &values);
     void remove(int row);
     void clear();
@@ -59,12 +61,14 @@ public:
     QVariant value(int row) const;
     QStringView text(int row) const;
     void set(int row, const QVariant &v, int rows);
+    void setText(int row, QStringView text, int rows);
     void remove(int row);
     void reserve(int rows);
     void squeeze();
     bool same(int row, const Column &other, int otherRow) const;
 
 private:
+    void grow(int rows);
     Kind kind(int row) const { return size_t(row) < m_kind.size() ? Kind(m_kind[size_t(row)]) : Invalid; }
 
     std::vector<quint8> m_kind; // empty while every value is invalid

@@ -2,6 +2,7 @@
 
 #include "data/engine/Database.h"
 #include "data/engine/Engine.h"
+#include "data/engine/RecordText.h"
 #include "data/dataset/SqlValues.h"
 
 #include <QDate>
@@ -37,7 +38,7 @@ QVariant asRead(const QVariant &value)
 }
 
 // "yyyy-MM-dd" as a date; nothing for any other text.
-std::optional<QDate> plainIsoDate(const QString &text)
+std::optional<QDate> plainIsoDate(QStringView text)
 {
     if (text.size() != 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-'))
         return std::nullopt;
@@ -100,6 +101,64 @@ QVariant snapshotValue(FieldType type, const QVariant &stored)
     return SqlValues::fromSql(type, stored);
 }
 
+// The digits of a whole number, as the server writes one; nothing for
+// anything else or for more digits than always fit.
+std::optional<qint64> plainInteger(QStringView text)
+{
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = negative ? text.mid(1) : text;
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    qint64 n = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return negative ? -n : n;
+}
+
+// A value of a packed row into its slot, as snapshotValue would give it
+// from the driver's own value.
+void storeText(RowStore &rows, int row, const Field *f, QStringView text)
+{
+    const int slot = f->index();
+    switch (f->type()) {
+    case FieldType::Text:
+    case FieldType::Memo:
+        rows.setText(row, slot, text);
+        return;
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Money:
+    case FieldType::Boolean:
+        if (const std::optional<qint64> n = plainInteger(text)) {
+            rows.setValue(row, slot, f->type() == FieldType::Money ? QVariant::fromValue<qlonglong>(*n)
+                                     : f->type() == FieldType::Boolean ? QVariant(*n != 0)
+                                                                       : QVariant(int(*n)));
+            return;
+        }
+        break;
+    case FieldType::DateTime:
+        if (const std::optional<QDate> date = plainIsoDate(text)) {
+            rows.setValue(row, slot, *date);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    rows.setValue(row, slot, snapshotValue(f->type(), text.toString()));
+}
+
+void storePacked(RowStore &rows, int row, const QVector<const Field *> &read, const QString &record)
+{
+    RecordText fields(record);
+    for (const Field *f : read)
+        if (const std::optional<QStringView> text = fields.next())
+            storeText(rows, row, f, *text);
+}
+
 } // namespace
 
 TableDataset::TableDataset(Database *db, const QString &name, const QString &table, QObject *parent)
@@ -150,11 +209,18 @@ RowStore TableDataset::fetch()
 {
     const QVector<const Field *> read = storedFields(false);
     QStringList columns;
-    for (const Field *f : read)
-        columns << f->name();
+    int keyAt = -1; // where the row's id is one of the fields (the server's key)
     const QString id = rowId();
-    columns << id;
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QLatin1String(", ")), m_table);
+    for (const Field *f : read) {
+        if (f->name().compare(id, Qt::CaseInsensitive) == 0)
+            keyAt = int(columns.size());
+        columns << f->name();
+    }
+    if (keyAt < 0)
+        columns << id;
+    const QString packed = database()->engine().packedRow(columns);
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(packed.isEmpty() ? columns.join(QLatin1String(", ")) : packed, m_table);
     QHash<QString, QVariant> params;
     if (hasMaster()) {
         sql += QStringLiteral(" WHERE %1 = :master ORDER BY %1, %2").arg(detailField(), id);
@@ -166,9 +232,14 @@ RowStore TableDataset::fetch()
     database()->readKept(sql, params, [&](QSqlQuery &q) {
         while (q.next()) {
             const int row = rows.appendEmpty();
-            for (int i = 0; i < read.size(); ++i)
-                rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
-            rows.setValue(row, rowIdSlot(), q.value(read.size()));
+            if (packed.isEmpty()) {
+                for (int i = 0; i < read.size(); ++i)
+                    rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
+            } else {
+                storePacked(rows, row, read, q.value(0).toString());
+            }
+            rows.setValue(row, rowIdSlot(),
+                          keyAt >= 0 ? rows.value(row, read[keyAt]->index()) : q.value(int(read.size())));
         }
     });
     rows.squeeze();

@@ -56,7 +56,8 @@ DataError unusableFile(const QString &shownPath, const DataError &e)
 // The placeholders a statement really holds, so only those are bound.
 QStringList placeholders(const QString &sql)
 {
-    static const QRegularExpression re(QStringLiteral(":([A-Za-z_][A-Za-z0-9_]*)"));
+    // "::text" is a cast on the server, not a parameter.
+    static const QRegularExpression re(QStringLiteral("(?<!:):([A-Za-z_][A-Za-z0-9_]*)"));
     QStringList names;
     for (auto it = re.globalMatch(sql); it.hasNext();) {
         const QString name = it.next().captured(1);
@@ -191,6 +192,16 @@ void Database::readKept(const QString &sql, const QHash<QString, QVariant> &para
                         const std::function<void(QSqlQuery &)> &read) const
 {
     reconnectIfLost(); // a new connection has none of the old statements
+    if (m_engine->kind() == Engine::Kind::Server && placeholders(sql).isEmpty()) {
+        // The server's driver streams the rows of a statement run as it
+        // stands, but holds back a prepared one's until the last has come.
+        QSqlQuery q(connection());
+        q.setForwardOnly(true);
+        if (!q.exec(m_engine->dialect(sql)))
+            throw failure(q.lastError());
+        read(q);
+        return;
+    }
     std::shared_ptr<Kept> kept = m_kept.value(sql);
     if (kept && kept->busy) { // the same statement read inside its own read
         QSqlQuery q = exec(sql, params);

@@ -33,6 +33,9 @@ public:
     virtual QString schemaSql() const = 0;
     // The statement as this engine reads it.
     virtual QString dialect(const QString &sql) const { return sql; }
+    // The columns selected as one text a row (read with RecordText), where
+    // a large read is cheaper so; empty where it is not.
+    virtual QString packedRow(const QStringList &) const { return {}; }
 
     // Names of the columns of a table as stored; empty when there is no such table.
     virtual QStringList columns(const Database &db, const QString &table) const = 0;

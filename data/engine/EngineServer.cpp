@@ -196,6 +196,11 @@ QString ServerEngine::dialect(const QString &sql) const
     return out;
 }
 
+QString ServerEngine::packedRow(const QStringList &columns) const
+{
+    return QStringLiteral("ROW(%1)::text").arg(columns.join(QLatin1String(", ")));
+}
+
 QStringList ServerEngine::columns(const Database &db, const QString &table) const
 {
     QSqlQuery q = db.exec(QStringLiteral("SELECT column_name FROM information_schema.columns"
