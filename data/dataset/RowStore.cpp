@@ -73,10 +73,6 @@ void RowStore::Column::set(int row, const QVariant &v, int rows)
 {
     if (m_kind.empty() && !v.isValid())
         return;
-    if (v.typeId() == QMetaType::QString) {
-        setText(row, *static_cast<const QString *>(v.constData()), rows);
-        return;
-    }
     grow(rows);
     Kind k = Other;
     qint64 bits = 0;
@@ -105,6 +101,13 @@ void RowStore::Column::set(int row, const QVariant &v, int rows)
         k = Date;
         bits = static_cast<const QDate *>(data)->toJulianDay();
         break;
+    case QMetaType::QString: {
+        const QString &s = *static_cast<const QString *>(data);
+        k = s.isNull() ? NullText : Text;
+        bits = textBits(m_text.size(), s.size());
+        m_text += s;
+        break;
+    }
     default:
         bits = qint64(m_other.size());
         m_other.push_back(v);

@@ -218,7 +218,8 @@ RowStore TableDataset::fetch()
     }
     if (keyAt < 0)
         columns << id;
-    const QString packed = database()->engine().packedRow(columns);
+    // Packed only where the id comes as a field, so that it keeps its type.
+    const QString packed = keyAt >= 0 ? database()->engine().packedRow(columns) : QString();
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(packed.isEmpty() ? columns.join(QLatin1String(", ")) : packed, m_table);
     QHash<QString, QVariant> params;
@@ -229,17 +230,21 @@ RowStore TableDataset::fetch()
         sql += QStringLiteral(" ORDER BY %1").arg(id);
     }
     RowStore rows;
+    const int idSlot = rowIdSlot();
     database()->readKept(sql, params, [&](QSqlQuery &q) {
+        if (!packed.isEmpty()) {
+            while (q.next()) {
+                const int row = rows.appendEmpty();
+                storePacked(rows, row, read, q.value(0).toString());
+                rows.setValue(row, idSlot, rows.value(row, read[keyAt]->index()));
+            }
+            return;
+        }
         while (q.next()) {
             const int row = rows.appendEmpty();
-            if (packed.isEmpty()) {
-                for (int i = 0; i < read.size(); ++i)
-                    rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
-            } else {
-                storePacked(rows, row, read, q.value(0).toString());
-            }
-            rows.setValue(row, rowIdSlot(),
-                          keyAt >= 0 ? rows.value(row, read[keyAt]->index()) : q.value(int(read.size())));
+            for (int i = 0; i < read.size(); ++i)
+                rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
+            rows.setValue(row, idSlot, keyAt >= 0 ? rows.value(row, read[keyAt]->index()) : q.value(int(read.size())));
         }
     });
     rows.squeeze();
