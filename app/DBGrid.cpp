@@ -3,6 +3,7 @@
 #include "app/DatasetModel.h"
 #include "app/GridHeaders.h"
 #include "app/StripedDelegate.h"
+#include "app/StripedGridStyle.h"
 #include "data/dataset/Field.h"
 
 #include <QHeaderView>
@@ -114,6 +115,7 @@ void DBGrid::setStriped(bool on)
     QAbstractItemDelegate *old = itemDelegate();
     setItemDelegate(on ? new StripedDelegate(this) : new QStyledItemDelegate(this));
     delete old;
+    setStyle(on ? StripedGridStyle::instance() : nullptr);
 }
 
 void DBGrid::setColumnLines(bool on)

@@ -615,10 +615,13 @@ void Dataset::putInKeptOrder(QVector<int> &rows) const
         const int place = m_orderPos[r];
         places[size_t(place) >> 6] |= quint64(1) << (place & 63);
     }
-    rows.clear();
+    // The same rows come back, so they are written over in place.
+    int *out = rows.data();
+    const int *order = m_order.constData();
     for (size_t word = 0; word < places.size(); ++word)
         for (quint64 bits = places[word]; bits != 0; bits &= bits - 1)
-            rows.append(m_order[int(word * 64 + qCountTrailingZeroBits(bits))]);
+            *out++ = order[word * 64 + qCountTrailingZeroBits(bits)];
+    rows.resize(out - rows.constData()); // a row named twice is there once
 }
 
 // Lookup values follow another dataset, so their order is never kept.
