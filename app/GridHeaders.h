@@ -13,6 +13,9 @@ public:
 
 protected:
     QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
+    // Nor does a title show the current column: Qt repaints the old and the
+    // new current column's titles, which on every reset of the rows is one.
+    void currentChanged(const QModelIndex &, const QModelIndex &) override {}
 };
 
 // A grid's row indicator: as wide as it is told (Qt would otherwise measure
@@ -30,6 +33,7 @@ protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     // The mark shows the current row, not the selection (see updateSection).
     QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
+    void currentChanged(const QModelIndex &, const QModelIndex &) override {}
 
 private:
     struct Look {

@@ -205,6 +205,8 @@ private:
     // beside it, not looked up one by one.
     static void keepIndexed(const QVector<int> &indexed, QVector<int> &rows)
     {
+        if (rows.constData() == indexed.constData() && rows.size() == indexed.size())
+            return; // the index's own rows, as candidates: all are kept
         if (!std::is_sorted(rows.cbegin(), rows.cend())) {
             rows.erase(std::remove_if(rows.begin(), rows.end(),
                                       [&](int r) { return !std::binary_search(indexed.begin(), indexed.end(), r); }),
