@@ -51,14 +51,6 @@ QStringView RowStore::Column::text(int row) const
     return QStringView(m_text).mid(qsizetype(bits >> 32), qsizetype(quint32(bits)));
 }
 
-void RowStore::Column::grow(int rows)
-{
-    while (m_kind.size() < size_t(rows)) {
-        m_kind.push_back(Invalid);
-        m_bits.push_back(0);
-    }
-}
-
 void RowStore::Column::setText(int row, QStringView text, int rows)
 {
     grow(rows);

@@ -68,7 +68,14 @@ public:
     bool same(int row, const Column &other, int otherRow) const;
 
 private:
-    void grow(int rows);
+    // Inline: it runs for every value of a snapshot.
+    void grow(int rows)
+    {
+        while (m_kind.size() < size_t(rows)) {
+            m_kind.push_back(Invalid);
+            m_bits.push_back(0);
+        }
+    }
     Kind kind(int row) const { return size_t(row) < m_kind.size() ? Kind(m_kind[size_t(row)]) : Invalid; }
 
     std::vector<quint8> m_kind; // empty while every value is invalid
