@@ -48,7 +48,9 @@ public:
     // For a statement run again and again (a detail's rows on every move of
     // its master, a picture as it is shown): it stays prepared, as parsing
     // it anew costs more than running it. The query is finished (its locks
-    // given back) when read returns.
+    // given back) when read returns. On the server a statement without
+    // parameters is not prepared but streamed: read must run no other
+    // statement meanwhile (the driver would drop the rows still to come).
     void readKept(const QString &sql, const QHash<QString, QVariant> &params,
                   const std::function<void(QSqlQuery &)> &read) const;
 
