@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QUrlQuery>
 #include <QSignalSpy>
 #include <QtTest>
@@ -26,7 +27,7 @@ class TestDataModule : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("fileOnly", "aReadOnlyFileCanNotBeModified")
-    Q_CLASSINFO("serverOnly", "aServerThatCanNotBeUsedSaysWhyInRussian aDroppedConnectionIsReportedAndTheNextActionReconnects")
+    Q_CLASSINFO("serverOnly", "aServerThatCanNotBeUsedSaysWhyInRussian aDroppedConnectionIsReportedAndTheNextActionReconnects aReadThatFailsMidwayIsRefusedWhole")
     std::unique_ptr<TestDb> db;
     TDm *dm = nullptr;
 
@@ -602,6 +603,18 @@ private slots:
         QVERIFY(startError("postgresql://postgres@/nosuchdb?host=" + socket)
                     .startsWith("На сервере нет базы данных \"nosuchdb\""));
         QVERIFY(startError(db->emptyServerDatabase()).startsWith("В базе данных \"postgresql://"));
+    }
+
+    // The server sends a large read's rows as they come: a failure after
+    // the first of them is a failed read, not a shorter one.
+    void aReadThatFailsMidwayIsRefusedWhole()
+    {
+        const auto readAll = [](QSqlQuery &q) {
+            while (q.next()) {
+            }
+        };
+        QVERIFY_THROWS_EXCEPTION(DataError, dm->ADOConnection->readKept(
+                                                "SELECT 1 / (3 - g) FROM generate_series(1, 5) g", {}, readAll));
     }
 
     void aDroppedConnectionIsReportedAndTheNextActionReconnects()

@@ -200,6 +200,9 @@ void Database::readKept(const QString &sql, const QHash<QString, QVariant> &para
         if (!q.exec(m_engine->dialect(sql)))
             throw failure(q.lastError());
         read(q);
+        // A failure after the first rows ends the rows early, not the exec.
+        if (q.lastError().isValid())
+            throw failure(q.lastError());
         return;
     }
     std::shared_ptr<Kept> kept = m_kept.value(sql);
