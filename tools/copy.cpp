@@ -244,6 +244,7 @@ int copy(const QString &fromLocation, const QString &toLocation)
                 printLine(countLine(t.name, copied.rows));
             }
         });
+        to.engine().settleAfterLoad(to);
     } catch (...) {
         to.close();
         if (newFile)

@@ -60,6 +60,10 @@ public:
     // Makes the schema's plain (not unique) indexes a catalogue made by an
     // earlier version lacks; for a catalogue open for writing.
     virtual void addMissingIndexes(Database &) const {}
+    // After a new catalogue was filled at once (a copy, a conversion), its
+    // transaction committed: puts in order what the load left behind. Best
+    // effort: the catalogue stands as loaded whatever comes of it.
+    virtual void settleAfterLoad(Database &) const {}
 
     // What is damaged in the stored data, read page by page; empty when
     // it is sound, or where the engine keeps its own (the server).

@@ -13,6 +13,7 @@ public:
     // Quotes the identifiers that carry capitals, so tovName keeps its case.
     QString dialect(const QString &sql) const override;
     QString packedRow(const QStringList &columns) const override;
+    void settleAfterLoad(Database &db) const override;
     QStringList columns(const Database &db, const QString &table) const override;
     QStringList tables(const Database &db) const override;
     DataError translate(const QSqlError &e) const override;

@@ -155,6 +155,7 @@ bool LegacyConversion::write(Database &target, const Progress &progress)
         m_counts.clear();
         return false;
     }
+    target.engine().settleAfterLoad(target);
     if (progress)
         progress(progressTotal(), progressTotal());
     return true;
