@@ -27,7 +27,7 @@ class TestDataModule : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("fileOnly", "aReadOnlyFileCanNotBeModified")
-    Q_CLASSINFO("serverOnly", "aServerThatCanNotBeUsedSaysWhyInRussian aDroppedConnectionIsReportedAndTheNextActionReconnects aReadThatFailsMidwayIsRefusedWhole")
+    Q_CLASSINFO("serverOnly", "aServerThatCanNotBeUsedSaysWhyInRussian aDroppedConnectionIsReportedAndTheNextActionReconnects aReadThatFailsMidwayIsRefusedWhole aUserWhoMayOnlyReadOpensTheCatalogue")
     std::unique_ptr<TestDb> db;
     TDm *dm = nullptr;
 
@@ -603,6 +603,32 @@ private slots:
         QVERIFY(startError("postgresql://postgres@/nosuchdb?host=" + socket)
                     .startsWith("На сервере нет базы данных \"nosuchdb\""));
         QVERIFY(startError(db->emptyServerDatabase()).startsWith("В базе данных \"postgresql://"));
+    }
+
+    // A user the server lets only read the catalogue opens and reads it; a
+    // change is refused in the program's words.
+    void aUserWhoMayOnlyReadOpensTheCatalogue()
+    {
+        db->exec("DO $$ BEGIN CREATE ROLE ps_reader LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$");
+        db->exec("GRANT SELECT ON ALL TABLES IN SCHEMA public TO ps_reader");
+        QUrl url(db->path());
+        url.setUserName("ps_reader");
+        std::unique_ptr<TDm> opened;
+        try {
+            opened = std::make_unique<TDm>(url.toString());
+        } catch (const DataError &e) {
+            QFAIL(qPrintable(e.text()));
+        }
+        TDm &reader = *opened;
+        QCOMPARE(reader.tblProject->recordCount(), dm->tblProject->recordCount());
+        reader.tblProject->edit();
+        reader.tblProjectprice->setAsString("1");
+        try {
+            reader.tblProject->post();
+            QFAIL("a reader's change was stored");
+        } catch (const DataError &e) {
+            QCOMPARE(e.kind(), DataError::Kind::ReadOnly);
+        }
     }
 
     // The server sends a large read's rows as they come: a failure after

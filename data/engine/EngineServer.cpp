@@ -261,12 +261,14 @@ QString ServerEngine::rowIdColumn(const Database &db, const QString &table) cons
     const auto cached = m_rowIds.constFind(table);
     if (cached != m_rowIds.constEnd())
         return *cached;
+    // From the catalog itself: information_schema shows a key only to those
+    // who may change the table, so a user who may only read found none.
     QSqlQuery q = db.exec(QStringLiteral(
-                              "SELECT k.column_name FROM information_schema.table_constraints c"
-                              " JOIN information_schema.key_column_usage k"
-                              "   ON k.constraint_name = c.constraint_name AND k.table_schema = c.table_schema"
-                              " WHERE c.constraint_type = 'PRIMARY KEY' AND c.table_schema = current_schema()"
-                              "   AND c.table_name = :t"),
+                              "SELECT a.attname FROM pg_index i"
+                              " JOIN pg_class c ON c.oid = i.indrelid"
+                              " JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = ANY (i.indkey)"
+                              " WHERE i.indisprimary AND c.relnamespace = current_schema()::regnamespace"
+                              "   AND c.relname = :t"),
                           {{QStringLiteral("t"), table}});
     if (!q.next())
         throw DataError(QStringLiteral("У таблицы \"%1\" на сервере нет первичного ключа.").arg(table),
