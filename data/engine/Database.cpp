@@ -192,7 +192,9 @@ void Database::readKept(const QString &sql, const QHash<QString, QVariant> &para
                         const std::function<void(QSqlQuery &)> &read) const
 {
     reconnectIfLost(); // a new connection has none of the old statements
-    if (m_engine->kind() == Engine::Kind::Server && placeholders(sql).isEmpty()) {
+    std::shared_ptr<Kept> kept = m_kept.value(sql);
+    // A kept statement has parameters: only a new one is looked through.
+    if (!kept && m_engine->kind() == Engine::Kind::Server && placeholders(sql).isEmpty()) {
         // The server's driver streams the rows of a statement run as it
         // stands, but holds back a prepared one's until the last has come.
         QSqlQuery q(connection());
@@ -205,7 +207,6 @@ void Database::readKept(const QString &sql, const QHash<QString, QVariant> &para
             throw failure(q.lastError());
         return;
     }
-    std::shared_ptr<Kept> kept = m_kept.value(sql);
     if (kept && kept->busy) { // the same statement read inside its own read
         QSqlQuery q = exec(sql, params);
         read(q);
