@@ -209,17 +209,17 @@ RowStore TableDataset::fetch()
 {
     const QVector<const Field *> read = storedFields(false);
     QStringList columns;
-    int keyAt = -1; // where the row's id is one of the fields (the server's key)
+    int keyAt = -1; // where the row's id is one of the fields (a server's key)
     const QString id = rowId();
     for (const Field *f : read) {
         if (f->name().compare(id, Qt::CaseInsensitive) == 0)
             keyAt = int(columns.size());
         columns << f->name();
     }
-    if (keyAt < 0)
-        columns << id;
     // Packed only where the id comes as a field, so that it keeps its type.
     const QString packed = keyAt >= 0 ? database()->engine().packedRow(columns) : QString();
+    if (packed.isEmpty())
+        columns << id;
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(packed.isEmpty() ? columns.join(QLatin1String(", ")) : packed, m_table);
     QHash<QString, QVariant> params;
@@ -244,7 +244,7 @@ RowStore TableDataset::fetch()
             const int row = rows.appendEmpty();
             for (int i = 0; i < read.size(); ++i)
                 rows.setValue(row, read[i]->index(), snapshotValue(read[i]->type(), q.value(i)));
-            rows.setValue(row, idSlot, keyAt >= 0 ? rows.value(row, read[keyAt]->index()) : q.value(int(read.size())));
+            rows.setValue(row, idSlot, q.value(int(read.size())));
         }
     });
     rows.squeeze();
